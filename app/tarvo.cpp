@@ -1,0 +1,79 @@
+#include "tarvo.h"
+
+#include "w_da_ne.h"
+#include "w_main.h"
+#include "w_search.h"
+
+namespace {
+template <typename T>
+void destroy_global(std::unique_ptr<T>& global, const char* name, QStringList& log)
+{
+    if (!global)
+        return;
+    global.reset();
+    log << QString::fromLatin1(name);
+}
+} // namespace
+
+tarvo::tarvo() = default;
+
+tarvo::~tarvo()
+{
+    delete w_main.data();
+    delete w_search.data();
+    destroy();
+}
+
+void tarvo::create()
+{
+    AppName = QStringLiteral("tarvo");
+    message = std::make_unique<message_object>();
+    sqlca = std::make_unique<transaction>(connection_name);
+    sqlda = std::make_unique<dynamic_description_area>();
+    sqlsa = std::make_unique<dynamic_staging_area>();
+    error = std::make_unique<error_object>();
+}
+
+void tarvo::connect_sqlca()
+{
+    sqlca->DBMS = QStringLiteral("ODBC");
+    sqlca->AutoCommit = false;
+    sqlca->DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
+    sqlca->connect(); // a failure shows at the first statement
+}
+
+void tarvo::open(const QString& /*commandline*/)
+{
+    connect_sqlca();
+    w_search = new class w_search(*this);
+    w_search->show();
+}
+
+void tarvo::destroy()
+{
+    destroy_global(sqlca, "sqlca", destroyed_globals);
+    destroy_global(sqlda, "sqlda", destroyed_globals);
+    destroy_global(sqlsa, "sqlsa", destroyed_globals);
+    destroy_global(error, "error", destroyed_globals);
+    destroy_global(message, "message", destroyed_globals);
+}
+
+void tarvo::open_w_main(const QString& parm)
+{
+    message->StringParm = parm;
+    if (w_main) {
+        w_main->open_entry();
+    } else {
+        w_main = new class w_main(*this);
+    }
+    w_main->show();
+    w_main->raise();
+    w_main->activateWindow();
+}
+
+void tarvo::open_w_da_ne(const QString& question)
+{
+    message->StringParm = question;
+    w_da_ne dialog(*this, w_search);
+    dialog.exec();
+}

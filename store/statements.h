@@ -1,0 +1,65 @@
+#pragma once
+// Every statement the program issues on the table faq, with its text and the order in which
+// its values are bound. Each leaves SQLCode and SQLErrText set on the session.
+
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "transaction.h"
+
+namespace statements {
+
+// The texts as the system writes them. A 0 marks a number parameter and ' ' a text
+// parameter; both are bound, never pasted.
+inline constexpr char16_t search_select[] = u" SELECT faq.rbr, faq.proizvod, faq.pitanje FROM faq";
+inline constexpr char16_t search_where[] = u" WHERE ";
+inline constexpr char16_t load_select[] = u"SELECT adresa, pitanje, proizvod, lot, odgovor FROM faq WHERE rbr=";
+inline constexpr char16_t max_rbr[] = u"SELECT MAX ( rbr ) FROM faq ";
+inline constexpr char16_t count_rbr[] = u"SELECT Count ( rbr ) FROM faq WHERE rbr =0 ";
+inline constexpr char16_t update_entry_text[] =
+    u"update faq SET adresa =' ' , pitanje =' ' , proizvod =' ' , lot =' ' , odgovor =' ' WHERE rbr =0 ";
+inline constexpr char16_t insert_entry_text[] = u"INSERT INTO faq VALUES ( 0 , ' ' , ' ' , ' ' , ' ' , ' ' , ' ' ) ";
+inline constexpr char16_t delete_entry_text[] = u"DELETE FROM faq WHERE rbr =0 ";
+
+// The system's text with each parameter marker replaced by "?", spacing kept.
+QString with_placeholders(QStringView system_text);
+int marker_count(QStringView system_text);
+
+// The five texts of an entry as the entry window holds them.
+struct entry_texts {
+    QString adresa;   // keywords
+    QString pitanje;  // question
+    QString proizvod; // product
+    QString lot;
+    QString odgovor;  // answer
+};
+
+// One row of the result list.
+struct list_row {
+    std::optional<int> rbr; // null when the database holds no number
+    QString proizvod;
+    QString pitanje;
+};
+
+// The largest stored number; broj gets no value for an empty table and keeps its value when
+// the statement fails.
+void select_max_rbr(transaction& sqlca, std::optional<int>& broj);
+
+// How many rows carry the number; ima keeps its value when the statement fails.
+void select_count(transaction& sqlca, std::int16_t a_rbr, std::int16_t& ima);
+
+// Changes; a failed change is rolled back at once, keeping its error report.
+void update_entry(transaction& sqlca, const entry_texts& entry, std::int16_t a_rbr);
+void insert_entry(transaction& sqlca, std::int16_t a_rbr, const entry_texts& entry, const QString& datum);
+void delete_entry(transaction& sqlca, std::int16_t rbr);
+
+// "SELECT adresa, ... WHERE rbr=" followed by the number.
+QString load_statement(std::int16_t broj);
+
+// Runs a composed list query and replaces rows with every row it returns.
+void retrieve(transaction& sqlca, const QString& select, std::vector<list_row>& rows);
+
+} // namespace statements

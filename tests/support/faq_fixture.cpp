@@ -1,0 +1,147 @@
+#include "faq_fixture.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace test_support {
+namespace {
+
+const QString admin_connection = QStringLiteral("test_support_admin");
+
+QString read_text(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+backend current_backend()
+{
+    return qgetenv("TARVO_TEST_BACKEND") == "postgresql" ? backend::postgresql : backend::sqlite;
+}
+
+QString backend_name(backend which) { return which == backend::postgresql ? QStringLiteral("postgresql") : QStringLiteral("sqlite"); }
+
+QString source_dir()
+{
+    const QByteArray dir = qgetenv("TARVO_SOURCE_DIR");
+    return dir.isEmpty() ? QStringLiteral(TARVO_SOURCE_DIR_DEFAULT) : QString::fromLocal8Bit(dir);
+}
+
+faq_fixture::faq_fixture(backend which) : kind(which)
+{
+    odbc = std::make_unique<private_odbc>();
+    if (kind == backend::sqlite) {
+        sqlite_file = odbc->folder() + QStringLiteral("/faq.db");
+        odbc->write(QStringLiteral("FAQ"), QStringLiteral("SQLite3"),
+                    {QStringLiteral("Database=") + sqlite_file, QStringLiteral("Timeout=2000")});
+    } else {
+        const QString dir = QString::fromLocal8Bit(qgetenv("TARVO_PG_DIR"));
+        pg_port = read_text(dir + QStringLiteral("/port")).trimmed().toInt();
+        if (pg_port <= 0)
+            qFatal("no test PostgreSQL server: %s/port is missing (run scripts/pg start)", qPrintable(dir));
+        odbc->write(QStringLiteral("FAQ"), QStringLiteral("PostgreSQL Unicode"),
+                    {QStringLiteral("Servername=127.0.0.1"), QStringLiteral("Port=%1").arg(pg_port),
+                        QStringLiteral("Database=faq")});
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), admin_connection);
+    db.setDatabaseName(QStringLiteral("FAQ"));
+    db.setUserName(QStringLiteral("mirt"));
+    db.setPassword(QStringLiteral("mirt"));
+    if (!db.open())
+        qFatal("cannot open the test database: %s", qPrintable(db.lastError().text()));
+    recreate_table();
+}
+
+faq_fixture::~faq_fixture()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(admin_connection, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(admin_connection);
+}
+
+QString faq_fixture::postgresql_socket_dir() const
+{
+    return kind == backend::postgresql ? QString::fromLocal8Bit(qgetenv("TARVO_PG_DIR")) : QString();
+}
+
+QSqlDatabase faq_fixture::admin() { return QSqlDatabase::database(admin_connection); }
+
+void faq_fixture::exec(const QString& statement)
+{
+    QSqlQuery query(admin());
+    if (!query.exec(statement))
+        qFatal("test statement failed: %s\n%s", qPrintable(statement), qPrintable(query.lastError().text()));
+}
+
+void faq_fixture::run_script(const QString& path)
+{
+    QString statement;
+    for (const QString& line : read_text(path).split(QLatin1Char('\n'))) {
+        if (statement.isEmpty() && (line.trimmed().isEmpty() || line.trimmed().startsWith(QLatin1String("--"))))
+            continue;
+        statement += line + QLatin1Char('\n');
+        if (line.trimmed().endsWith(QLatin1Char(';'))) {
+            statement = statement.trimmed();
+            statement.chop(1);
+            exec(statement);
+            statement.clear();
+        }
+    }
+}
+
+void faq_fixture::recreate_table()
+{
+    exec(QStringLiteral("DROP TABLE IF EXISTS faq"));
+    run_script(source_dir() + (kind == backend::sqlite ? QStringLiteral("/db/faq.sqlite.sql")
+                                                       : QStringLiteral("/db/faq.postgresql.sql")));
+}
+
+void faq_fixture::clear() { exec(QStringLiteral("DELETE FROM faq")); }
+
+void faq_fixture::insert(int rbr, const QString& adresa, const QString& pitanje, const QString& datum,
+                         const QString& proizvod, const QString& lot, const QString& odgovor)
+{
+    QSqlQuery query(admin());
+    query.prepare(QStringLiteral("INSERT INTO faq (rbr, adresa, pitanje, datum, proizvod, lot, odgovor) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    query.addBindValue(rbr);
+    for (const QString* text : {&adresa, &pitanje, &datum, &proizvod, &lot, &odgovor})
+        query.addBindValue(*text);
+    if (!query.exec())
+        qFatal("test insert failed: %s", qPrintable(query.lastError().text()));
+}
+
+void faq_fixture::load_sample_entries() { run_script(source_dir() + QStringLiteral("/db/sample-entries.sql")); }
+
+std::vector<faq_fixture::row> faq_fixture::rows()
+{
+    std::vector<row> result;
+    QSqlQuery query(admin());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT rbr, adresa, pitanje, datum, proizvod, lot, odgovor FROM faq ORDER BY rbr")))
+        qFatal("test read failed: %s", qPrintable(query.lastError().text()));
+    while (query.next())
+        result.push_back(row{query.value(0).toInt(), query.value(1).toString(), query.value(2).toString(),
+                             query.value(3).toString(), query.value(4).toString(), query.value(5).toString(),
+                             query.value(6).toString()});
+    return result;
+}
+
+std::optional<faq_fixture::row> faq_fixture::find(int rbr)
+{
+    for (row& found : rows())
+        if (found.rbr == rbr)
+            return found;
+    return std::nullopt;
+}
+
+int faq_fixture::count() { return static_cast<int>(rows().size()); }
+
+} // namespace test_support

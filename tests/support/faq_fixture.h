@@ -1,0 +1,68 @@
+#pragma once
+// A real test database behind the data source "FAQ": a fresh SQLite file, or the test
+// PostgreSQL cluster that CTest starts. One fixture per test process.
+
+#include <QSqlDatabase>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "private_odbc.h"
+
+namespace test_support {
+
+enum class backend { sqlite, postgresql };
+
+// TARVO_TEST_BACKEND=sqlite|postgresql; SQLite when unset.
+backend current_backend();
+QString backend_name(backend which);
+
+// The project's source folder (TARVO_SOURCE_DIR, set by CTest).
+QString source_dir();
+
+class faq_fixture {
+public:
+    explicit faq_fixture(backend which = current_backend());
+    ~faq_fixture();
+    faq_fixture(const faq_fixture&) = delete;
+    faq_fixture& operator=(const faq_fixture&) = delete;
+
+    struct row {
+        int rbr = 0;
+        QString adresa, pitanje, datum, proizvod, lot, odgovor;
+    };
+
+    void clear();
+    void insert(int rbr, const QString& adresa, const QString& pitanje, const QString& datum,
+                const QString& proizvod, const QString& lot, const QString& odgovor);
+    void load_sample_entries();
+    // Drops and creates the table from the shipped schema.
+    void recreate_table();
+
+    std::vector<row> rows();
+    std::optional<row> find(int rbr);
+    int count();
+
+    // A separate connection with automatic commit, for checks and for breaking things.
+    QSqlDatabase admin();
+    // Runs one statement on the admin connection; fails the process on error.
+    void exec(const QString& statement);
+
+    backend which() const { return kind; }
+    // The SQLite file (empty for PostgreSQL).
+    QString database_file() const { return sqlite_file; }
+    // Settings that reach the PostgreSQL test server (empty for SQLite).
+    int postgresql_port() const { return pg_port; }
+    QString postgresql_socket_dir() const;
+
+private:
+    void run_script(const QString& path);
+
+    backend kind;
+    QString sqlite_file;
+    int pg_port = 0;
+    std::unique_ptr<private_odbc> odbc;
+};
+
+} // namespace test_support

@@ -1,0 +1,21 @@
+#include "message_recorder.h"
+
+namespace test_support {
+
+message_recorder::message_recorder()
+{
+    previous = platform::set_message_box_handler(
+        [this](const QString& title, const QString& text) { boxes.append({title, text}); });
+}
+
+message_recorder::~message_recorder() { platform::set_message_box_handler(std::move(previous)); }
+
+QString message_recorder::summary() const
+{
+    QStringList lines;
+    for (const box& shown : boxes)
+        lines << QStringLiteral("[%1] %2").arg(shown.title, shown.text.left(200));
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace test_support

@@ -1,0 +1,53 @@
+#include "private_odbc.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTextStream>
+#include <cstdlib>
+
+namespace test_support {
+namespace {
+
+void write_file(const QString& path, const QString& text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(text.toUtf8());
+}
+
+} // namespace
+
+QString odbc_driver_path(const QString& library)
+{
+    for (const char* folder : {"/usr/lib/x86_64-linux-gnu/odbc/", "/usr/lib/aarch64-linux-gnu/odbc/", "/usr/lib/odbc/"}) {
+        const QString path = QString::fromLatin1(folder) + library;
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return library;
+}
+
+private_odbc::private_odbc()
+{
+    if (!dir.isValid())
+        qFatal("cannot create a temporary folder");
+}
+
+void private_odbc::write(const QString& dsn_name, const QString& driver, const QStringList& settings)
+{
+    // CommLog off: Debian's own configuration turns on a log file per process.
+    write_file(dir.filePath(QStringLiteral("odbcinst.ini")),
+               QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\nThreading=2\n\n"
+                              "[PostgreSQL Unicode]\nDescription=PostgreSQL ODBC driver (Unicode version)\n"
+                              "Driver=%2\nDebug=0\nCommLog=0\n")
+                   .arg(odbc_driver_path(QStringLiteral("libsqlite3odbc.so")),
+                        odbc_driver_path(QStringLiteral("psqlodbcw.so"))));
+    write_file(dir.filePath(QStringLiteral("odbc.ini")),
+               QStringLiteral("[%1]\nDriver=%2\n%3\n").arg(dsn_name, driver, settings.join(QLatin1Char('\n'))));
+    qputenv("ODBCSYSINI", dir.path().toLocal8Bit());
+    qputenv("ODBCINI", dir.filePath(QStringLiteral("odbc.ini")).toLocal8Bit());
+}
+
+} // namespace test_support

@@ -1,0 +1,25 @@
+#pragma once
+// A private unixODBC configuration for one test process: its own odbcinst.ini and odbc.ini in a
+// temporary folder, reached through ODBCSYSINI and ODBCINI, so the user's files are never touched.
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace test_support {
+
+class private_odbc {
+public:
+    private_odbc();
+    // Writes the driver definitions and a data source called dsn_name with the given settings
+    // (one "Key=Value" each), and points unixODBC at them.
+    void write(const QString& dsn_name, const QString& driver, const QStringList& settings);
+    QString folder() const { return dir.path(); }
+
+private:
+    QTemporaryDir dir;
+};
+
+// Where the driver libraries live on Debian.
+QString odbc_driver_path(const QString& library);
+
+} // namespace test_support
