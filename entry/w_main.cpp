@@ -1,0 +1,231 @@
+#include "w_main.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <algorithm>
+#include <limits>
+
+#include "dynamic_cursor.h"
+#include "entry_number.h"
+#include "multiline_edit.h"
+#include "platform.h"
+#include "tarvo.h"
+#include "w_search.h"
+
+namespace {
+
+QFont arial_10() { return platform::font(QStringLiteral("Arial"), 10); }
+QFont times_12() { return platform::font(QStringLiteral("Times New Roman"), 12); }
+
+template <typename Control>
+Control* make(QWidget* window, const char* name, const QFont& font, int x, int y, int width, int height)
+{
+    auto* control = new Control(window);
+    control->setObjectName(QLatin1String(name));
+    control->setFont(font);
+    platform::place(control, x, y, width, height);
+    return control;
+}
+
+// Product and LOT are read and written as plain text of any length: the database holds
+// texts longer than the form was drawn for, and cutting them would lose data on save.
+void no_length_limit(QLineEdit* edit) { edit->setMaxLength(std::numeric_limits<int>::max()); }
+
+// The selection stays visible while the focus is elsewhere.
+void keep_selection_visible(QWidget* edit)
+{
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    edit->setPalette(palette);
+}
+
+std::int16_t as_code(long sqlcode)
+{
+    return static_cast<std::int16_t>(std::clamp<long>(sqlcode, std::numeric_limits<std::int16_t>::min(), -1));
+}
+
+} // namespace
+
+w_main::w_main(tarvo& application, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      app(application)
+{
+    // Closing the window deletes it, which clears the application's w_main.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("w_main"));
+    setWindowTitle(QStringLiteral("QUARNEX - ZEMLO Technical Services"));
+    platform::resize_in_units(this, 3721, 2132);
+    setFixedSize(size());
+    parm = app.message->StringParm;
+    create();
+    open_event();
+}
+
+void w_main::create()
+{
+    sle_rbr = make<QLineEdit>(this, "sle_rbr", arial_10(), 1280, 1136, 183, 112);
+    sle_rbr->setVisible(false);
+
+    cb_save = make<QPushButton>(this, "cb_save", arial_10(), 2720, 1804, 411, 108);
+    cb_save->setText(QStringLiteral("Save"));
+    connect(cb_save, &QPushButton::clicked, this, &w_main::cb_save_clicked);
+
+    cb_edit = make<QPushButton>(this, "cb_edit", arial_10(), 119, 1804, 411, 108);
+    cb_edit->setText(QStringLiteral("Edit FAQ"));
+    cb_edit->setVisible(false);
+
+    st_odgovor = make<QLabel>(this, "st_odgovor", times_12(), 119, 644, 411, 60);
+    st_odgovor->setText(QStringLiteral("Notes:"));
+
+    em_lot = make<QLineEdit>(this, "em_lot", arial_10(), 535, 396, 681, 80);
+    no_length_limit(em_lot);
+
+    st_lot = make<QLabel>(this, "st_lot", arial_10(), 119, 400, 411, 80);
+    st_lot->setText(QStringLiteral("LOT:"));
+
+    em_proizvod = make<QLineEdit>(this, "em_proizvod", arial_10(), 535, 524, 2601, 80);
+    no_length_limit(em_proizvod);
+
+    st_pr = make<QLabel>(this, "st_pr", arial_10(), 114, 524, 411, 80);
+    st_pr->setText(QStringLiteral("Product:"));
+
+    st_qu = make<QLabel>(this, "st_qu", arial_10(), 1435, 92, 411, 60);
+    st_qu->setText(QStringLiteral("Question:"));
+
+    st_ko = make<QLabel>(this, "st_ko", arial_10(), 119, 84, 411, 60);
+    st_ko->setText(QStringLiteral("Keywords:"));
+
+    mle_adresa = make<multiline_edit>(this, "mle_adresa", arial_10(), 110, 188, 1230, 160);
+    mle_adresa->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    cb_close = make<QPushButton>(this, "cb_close", arial_10(), 3191, 1804, 411, 108);
+    cb_close->setText(QStringLiteral("Close"));
+    connect(cb_close, &QPushButton::clicked, this, &w_main::cb_close_clicked);
+
+    // The frame around the form stays behind the controls it frames.
+    gb_ram = make<QGroupBox>(this, "gb_ram", arial_10(), 41, 24, 3621, 1948);
+    gb_ram->lower();
+
+    mle_odgovor = make<multiline_edit>(this, "mle_odgovor", times_12(), 119, 748, 3470, 980);
+    mle_odgovor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    keep_selection_visible(mle_odgovor);
+
+    mle_question = make<multiline_edit>(this, "mle_question", arial_10(), 1435, 188, 2153, 292);
+    mle_question->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    keep_selection_visible(mle_question);
+
+    set_tab_order();
+}
+
+void w_main::set_tab_order()
+{
+    const QList<QWidget*> order{mle_adresa, mle_question, em_lot, em_proizvod, mle_odgovor,
+                                cb_edit,    cb_save,      sle_rbr, cb_close};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    mle_adresa->setFocus();
+}
+
+void w_main::open_event()
+{
+    if (app.w_search)
+        app.w_search->centriraj_prozor(this);
+    load_parameter();
+}
+
+void w_main::open_entry()
+{
+    parm = app.message->StringParm;
+    clear_fields();
+    load_parameter();
+}
+
+void w_main::load_parameter()
+{
+    const std::int16_t broj = platform::to_integer(parm);
+    if (broj > 0) {
+        prikazifaq(broj);
+        return;
+    }
+    sle_rbr->setText(entry_number::window_text(novibroj()));
+}
+
+void w_main::clear_fields()
+{
+    holds_stored_entry = false;
+    sle_rbr->clear();
+    show_entry(statements::entry_texts{});
+    mle_adresa->setFocus();
+}
+
+void w_main::show_entry(const statements::entry_texts& entry)
+{
+    mle_adresa->set_text(entry.adresa);
+    mle_question->set_text(entry.pitanje);
+    em_proizvod->setText(entry.proizvod);
+    em_lot->setText(entry.lot);
+    mle_odgovor->set_text(entry.odgovor);
+}
+
+statements::entry_texts w_main::shown_texts() const
+{
+    return statements::entry_texts{mle_adresa->text(), mle_question->text(), em_proizvod->text(),
+                                   em_lot->text(), mle_odgovor->text()};
+}
+
+std::int16_t w_main::prikazifaq(std::int16_t broj)
+{
+    app.rbr = broj;
+    const QString ls_select_string = statements::load_statement(app.rbr);
+    transaction& sqlca = *app.sqlca;
+    dynamic_cursor dyn_cursor(sqlca, *app.sqlsa);
+    dyn_cursor.prepare(ls_select_string);
+    dyn_cursor.open();
+    if (sqlca.SQLCode < 0) {
+        const std::int16_t code = as_code(sqlca.SQLCode);
+        platform::message_box(QStringLiteral("DataBase Error!"), sqlca.SQLErrText);
+        return code;
+    }
+    statements::entry_texts row;
+    while (sqlca.SQLCode == 0) {
+        dyn_cursor.fetch(row);
+        if (sqlca.SQLCode == 0) {
+            // With several rows under one number, the last one fetched stays in the fields.
+            sle_rbr->setText(platform::to_text(app.rbr));
+            show_entry(row);
+            holds_stored_entry = true;
+        } else if (sqlca.SQLCode < 0) {
+            const std::int16_t code = as_code(sqlca.SQLCode);
+            platform::message_box(QStringLiteral("DataBase Error"), sqlca.SQLErrText);
+            dyn_cursor.close();
+            return code;
+        }
+    }
+    dyn_cursor.close();
+    return 0;
+}
+
+std::optional<std::int16_t> w_main::novibroj()
+{
+    std::optional<int> broj = 0;
+    statements::select_max_rbr(*app.sqlca, broj);
+    if (app.sqlca->SQLCode != 0) {
+        platform::message_box(QStringLiteral("Error"), QStringLiteral("Database error. NewID failed."));
+        return entry_number::numbering_failed;
+    }
+    const entry_number::next_number next = entry_number::after(broj);
+    if (next.exhausted) {
+        platform::message_box(QStringLiteral("Error"),
+                              QStringLiteral("No entry number is left: entry numbers end at %1.").arg(entry_number::last));
+        return entry_number::numbering_failed;
+    }
+    return next.number;
+}
+
+void w_main::cb_close_clicked() { close(); }

@@ -1,0 +1,80 @@
+#pragma once
+// The entry window: shows one FAQ entry so that the user can read, change and save it, or an
+// empty form for a new entry. There is one entry window, held in the application's w_main.
+
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <optional>
+
+#include "statements.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class multiline_edit;
+class tarvo;
+
+class w_main : public QWidget {
+    Q_OBJECT
+public:
+    // Creates the controls and runs the open event with the parameter in app.message->StringParm:
+    // an entry number loads that entry, anything else opens a new, numbered entry.
+    explicit w_main(tarvo& app, QWidget* parent = nullptr);
+
+    // Opens the window again for the parameter now in app.message->StringParm: clears the
+    // fields, then loads or numbers as on opening. The window keeps its place on the screen.
+    void open_entry();
+
+    // Loads entry broj into the fields and makes it the application's current entry.
+    // Returns 0, or the negative SQLCode of a failure (reported to the user).
+    std::int16_t prikazifaq(std::int16_t broj);
+    // The largest stored number plus one; no value for an empty table; -27008 when no number
+    // can be given (reported to the user).
+    std::optional<std::int16_t> novibroj();
+
+    void cb_save_clicked();
+    void cb_close_clicked();
+
+    // Controls, in creation order.
+    QLineEdit* sle_rbr = nullptr;
+    QPushButton* cb_save = nullptr;
+    QPushButton* cb_edit = nullptr;
+    QLabel* st_odgovor = nullptr;
+    QLineEdit* em_lot = nullptr;
+    QLabel* st_lot = nullptr;
+    QLineEdit* em_proizvod = nullptr;
+    QLabel* st_pr = nullptr;
+    QLabel* st_qu = nullptr;
+    QLabel* st_ko = nullptr;
+    multiline_edit* mle_adresa = nullptr;
+    QPushButton* cb_close = nullptr;
+    QGroupBox* gb_ram = nullptr;
+    multiline_edit* mle_odgovor = nullptr;
+    multiline_edit* mle_question = nullptr;
+
+private:
+    void create();
+    void set_tab_order();
+    void open_event();
+    // Loads the entry named by the parameter, or numbers a new one.
+    void load_parameter();
+    void clear_fields();
+    void show_entry(const statements::entry_texts& entry);
+    statements::entry_texts shown_texts() const;
+
+    // Save, step by step (w_main_save.cpp).
+    // A fresh number for the entry, written to sle_rbr; no value (after the message) if none.
+    std::optional<std::int16_t> number_entry();
+    bool update_entry(const statements::entry_texts& entry, std::int16_t a_rbr);
+    bool insert_entry(const statements::entry_texts& entry, std::int16_t a_rbr);
+    // Whether a row now carries the number (false when the count itself fails).
+    bool number_taken(std::int16_t a_rbr);
+
+    tarvo& app;
+    QString parm;
+    // The number in sle_rbr is that of a row this window loaded; otherwise the window holds a
+    // new entry, which must never overwrite a row another client stored under its number.
+    bool holds_stored_entry = false;
+};

@@ -1,0 +1,97 @@
+#include "search_statement.h"
+
+#include <QStringList>
+
+#include "statements.h"
+
+namespace search {
+namespace {
+
+QString like(const QString& column, const QString& literal)
+{
+    return column + QStringLiteral(" LIKE '%") + literal + QStringLiteral("%'");
+}
+
+} // namespace
+
+QString column_for_caption(const QString& caption)
+{
+    struct mapping {
+        QLatin1StringView caption;
+        QLatin1StringView column;
+    };
+    static constexpr mapping table[] = {
+        {QLatin1StringView("Question"), QLatin1StringView("pitanje")},
+        {QLatin1StringView("LOT"), QLatin1StringView("lot")},
+        {QLatin1StringView("Product"), QLatin1StringView("proizvod")},
+        {QLatin1StringView("Answer"), QLatin1StringView("odgovor")},
+        {QLatin1StringView("Keyword"), QLatin1StringView("adresa")},
+        {QLatin1StringView("Address"), QLatin1StringView("adresa")}, // the keywords, like "Keyword"
+    };
+    for (const mapping& entry : table) {
+        if (caption == entry.caption) // exact, case included
+            return entry.column;
+    }
+    return caption;
+}
+
+QString literal_text(const QString& text)
+{
+    QString doubled = text;
+    doubled.replace(QLatin1Char('\''), QLatin1String("''"));
+    return doubled;
+}
+
+QString criterion_condition(const QString& text, const QString& caption)
+{
+    if (text.isEmpty())
+        return {};
+    const QString literal = literal_text(text);
+    if (caption == QLatin1String("All")) {
+        static const QStringList all_columns = {QStringLiteral("pitanje"), QStringLiteral("proizvod"),
+                                                QStringLiteral("lot"), QStringLiteral("odgovor"),
+                                                QStringLiteral("adresa")};
+        QStringList parts;
+        for (const QString& column : all_columns)
+            parts << like(column, literal);
+        return parts.join(QStringLiteral(" OR "));
+    }
+    return like(column_for_caption(caption), literal);
+}
+
+QString joined_condition(const QString& first, const QString& second, const QString& connector)
+{
+    if (connector == QLatin1String("NOT"))
+        return QLatin1Char('(') + first + QStringLiteral(") AND NOT (") + second + QLatin1Char(')');
+    return QLatin1Char('(') + first + QStringLiteral(") ") + connector + QStringLiteral(" (") + second
+           + QLatin1Char(')');
+}
+
+QString statement_for(const QString& condition)
+{
+    QString statement = QString::fromUtf16(statements::search_select);
+    if (!condition.isEmpty())
+        statement += QString::fromUtf16(statements::search_where) + condition;
+    return statement;
+}
+
+QString compose(const criteria_reader& read)
+{
+    QString u1 = read.text1();
+    QString upit = u1.isEmpty() ? QString() : criterion_condition(u1, read.field1());
+    u1 = read.text2();
+    const QString deo = u1.isEmpty() ? QString() : criterion_condition(u1, read.field2());
+    if (!upit.isEmpty() && !deo.isEmpty())
+        upit = joined_condition(upit, deo, read.connector());
+    else if (upit.isEmpty())
+        upit = deo; // a criterion standing alone ignores the connector, "NOT" included
+    return statement_for(upit);
+}
+
+QString compose(const criteria& c)
+{
+    return compose(criteria_reader{[&] { return c.text1; }, [&] { return c.field1; }, [&] { return c.text2; },
+                                   [&] { return c.field2; }, [&] { return c.connector; }});
+}
+
+} // namespace search

@@ -1,0 +1,216 @@
+#include "w_search.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTableView>
+#include <limits>
+#include <optional>
+
+#include "centring.h"
+#include "dw_pretraga.h"
+#include "platform.h"
+#include "search_statement.h"
+#include "statements.h"
+#include "tarvo.h"
+#include "uo_srch1.h"
+#include "w_main.h"
+
+namespace {
+
+constexpr int window_width = 3735;
+constexpr int window_height = 2132;
+
+QPushButton* make_button(QWidget* parent, const QString& name, const QString& text)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    // No default button: Enter in the window presses nothing.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+// A list number makes an entry current only when it is a 16-bit entry number (1 to 32767).
+std::int16_t current_entry_from(std::optional<int> number)
+{
+    if (!number || *number < 1 || *number > std::numeric_limits<std::int16_t>::max())
+        return 0;
+    return static_cast<std::int16_t>(*number);
+}
+
+} // namespace
+
+w_search::w_search(tarvo& application, QWidget* parent) : QWidget(parent), app(application)
+{
+    setWindowFlag(Qt::Window);
+    setObjectName(QStringLiteral("w_search"));
+    setWindowTitle(QStringLiteral("QUARNEX - ZEMLO Technical Services"));
+    setFont(platform::font(QStringLiteral("Arial"), 10));
+    platform::resize_in_units(this, window_width, window_height);
+    create_controls();
+    connect_handlers();
+    open();
+}
+
+void w_search::create_controls()
+{
+    gb_1 = new QGroupBox(QStringLiteral("Search FAQ database"), this);
+    gb_1->setObjectName(QStringLiteral("gb_1"));
+    platform::place(gb_1, 82, 48, 3529, 1908);
+
+    uo_prvi = new uo_srch1(this);
+    uo_prvi->setObjectName(QStringLiteral("uo_prvi"));
+    platform::place(uo_prvi, 101, 168, 3488, platform::height_in_units(uo_prvi));
+
+    uo_drugi = new uo_srch1(this);
+    uo_drugi->setObjectName(QStringLiteral("uo_drugi"));
+    platform::place(uo_drugi, 101, 336, 3488, platform::height_in_units(uo_drugi));
+
+    cb_search = make_button(this, QStringLiteral("cb_search"), QStringLiteral("Search"));
+    platform::place(cb_search, 3122, 484, 411, 108);
+    cb_delete = make_button(this, QStringLiteral("cb_delete"), QStringLiteral("Delete"));
+    platform::place(cb_delete, 622, 484, 411, 108);
+    cb_view = make_button(this, QStringLiteral("cb_view"), QStringLiteral("View"));
+    platform::place(cb_view, 155, 484, 411, 108);
+
+    dw_search = new QTableView(this);
+    dw_search->setObjectName(QStringLiteral("dw_search"));
+    platform::place(dw_search, 155, 652, 3378, 1256);
+    pretraga = new dw_pretraga(this);
+    pretraga->setObjectName(QStringLiteral("dw_pretraga"));
+    pretraga->set_up_view(*dw_search);
+
+    cb_new = make_button(this, QStringLiteral("cb_new"), QStringLiteral("New FAQ"));
+    platform::place(cb_new, 1088, 484, 411, 108);
+    cb_close = make_button(this, QStringLiteral("cb_close"), QStringLiteral("Close"));
+    platform::place(cb_close, 1554, 484, 411, 108);
+
+    // The group box frames everything and stays behind: created first, it is the lowest sibling.
+    gb_1->lower();
+
+    // Tab order: first criterion, second criterion, View, Delete, New FAQ, Close, Search, list.
+    const QList<QWidget*> chain = {uo_prvi->sle_trazi, uo_prvi->ddlb_polje, uo_prvi->ddlb_veza,
+                                   uo_drugi->sle_trazi, uo_drugi->ddlb_polje, uo_drugi->ddlb_veza,
+                                   cb_view, cb_delete, cb_new, cb_close, cb_search, dw_search};
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+}
+
+void w_search::connect_handlers()
+{
+    connect(cb_search, &QPushButton::clicked, this, &w_search::cb_search_clicked);
+    connect(cb_delete, &QPushButton::clicked, this, &w_search::cb_delete_clicked);
+    connect(cb_view, &QPushButton::clicked, this, &w_search::cb_view_clicked);
+    connect(cb_new, &QPushButton::clicked, this, &w_search::cb_new_clicked);
+    connect(cb_close, &QPushButton::clicked, this, &w_search::cb_close_clicked);
+    connect(dw_search, &QTableView::clicked, this,
+            [this](const QModelIndex& index) { dw_search_clicked(index.row() + 1); });
+    connect(dw_search, &QTableView::doubleClicked, this,
+            [this](const QModelIndex& index) { dw_search_doubleclicked(index.row() + 1); });
+    // Clicks that hit no row (header, empty area) reach the handlers as row 0.
+    dw_search->viewport()->installEventFilter(this);
+    dw_search->horizontalHeader()->viewport()->installEventFilter(this);
+}
+
+void w_search::open()
+{
+    app.rbr = 0;
+    centriraj_prozor(this);
+    uo_prvi->izaberi_tip(7);             // "Question"
+    uo_drugi->ddlb_veza->setVisible(false); // the first criterion's connector joins the two
+    uo_drugi->izaberi_tip(2);            // "All"
+}
+
+void w_search::centriraj_prozor(QWidget* prozor) { search::centre_window(prozor); }
+
+bool w_search::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    const bool double_click = event->type() == QEvent::MouseButtonDblClick;
+    if ((press || double_click) && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        const bool on_header = watched == dw_search->horizontalHeader()->viewport();
+        const QPoint position = static_cast<QMouseEvent*>(event)->position().toPoint();
+        // Clicks on a row come through the view's clicked and doubleClicked signals.
+        if (on_header || !dw_search->indexAt(position).isValid()) {
+            if (press)
+                dw_search_clicked(0);
+            else
+                dw_search_doubleclicked(0);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void w_search::choose_row(int row)
+{
+    dw_search->clearSelection();
+    if (row > 0 && row <= pretraga->rowCount()) {
+        const QModelIndex index = pretraga->index(row - 1, 0);
+        dw_search->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        // A null number, or one outside 1..32767, makes no entry current.
+        app.rbr = current_entry_from(pretraga->item_number(row));
+    } else {
+        app.rbr = 0;
+    }
+}
+
+void w_search::dw_search_clicked(int row) { choose_row(row); }
+
+void w_search::dw_search_doubleclicked(int row)
+{
+    choose_row(row);
+    if (row > 0 && app.rbr > 0)
+        app.open_w_main(platform::to_text(app.rbr));
+}
+
+void w_search::cb_search_clicked()
+{
+    const QString statement = search::compose(search::criteria_reader{
+        [this] { return uo_prvi->sle_trazi->text(); }, [this] { return uo_prvi->ddlb_polje->currentText(); },
+        [this] { return uo_drugi->sle_trazi->text(); }, [this] { return uo_drugi->ddlb_polje->currentText(); },
+        [this] { return uo_prvi->ddlb_veza->currentText(); }});
+    pretraga->set_trans_object(*app.sqlca);
+    pretraga->set_sql_select(statement);
+    // A statement the database rejects leaves the list empty; the user is told why.
+    if (pretraga->retrieve() < 0)
+        platform::message_box(QStringLiteral("Search"), app.sqlca->SQLErrText);
+}
+
+void w_search::cb_view_clicked()
+{
+    if (app.rbr > 0)
+        app.open_w_main(platform::to_text(app.rbr));
+}
+
+void w_search::cb_new_clicked() { app.open_w_main(QStringLiteral("0")); }
+
+void w_search::cb_delete_clicked()
+{
+    if (app.rbr <= 0)
+        return;
+    app.open_w_da_ne(QString(54, QLatin1Char(' ')) + QStringLiteral("Would you like to delete FAQ entry?"));
+    if (app.message->StringParm != QLatin1String("DA"))
+        return;
+    statements::delete_entry(*app.sqlca, app.rbr);
+    if (app.sqlca->SQLCode != transaction::success)
+        platform::message_box(QStringLiteral("DELETE FROM faq WHERE rbr=") + platform::to_text(app.rbr),
+                              app.sqlca->SQLErrText); // the failed delete is already rolled back
+    else
+        app.sqlca->commit();
+    cb_search_clicked();
+}
+
+void w_search::cb_close_clicked() { close(); }
+
+void w_search::closeEvent(QCloseEvent* event)
+{
+    // The program ends with this window: an open entry window goes with it.
+    if (app.w_main)
+        app.w_main->close();
+    QWidget::closeEvent(event);
+}

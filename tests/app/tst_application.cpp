@@ -1,0 +1,82 @@
+// The application object: start-up sequence, globals, a silent start without a database, and
+// shut-down order.
+
+#include <QApplication>
+#include <QTest>
+
+#include "faq_fixture.h"
+#include "message_recorder.h"
+#include "tarvo.h"
+#include "test_app.h"
+#include "w_main.h"
+#include "w_search.h"
+
+class tst_application : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void create_makes_the_globals();
+    void open_connects_and_shows_the_search_window();
+    void destroy_runs_in_order_and_skips_missing_globals();
+    void closing_the_search_window_closes_the_entry_window();
+
+private:
+    std::unique_ptr<test_support::faq_fixture> db;
+};
+
+void tst_application::initTestCase() { db = std::make_unique<test_support::faq_fixture>(); }
+
+void tst_application::create_makes_the_globals()
+{
+    tarvo app;
+    app.create();
+    QCOMPARE(app.AppName, QStringLiteral("tarvo"));
+    QVERIFY(app.message && app.sqlca && app.sqlda && app.sqlsa && app.error);
+    QCOMPARE(app.rbr, std::int16_t(0));
+    QVERIFY(app.message->StringParm.isEmpty());
+}
+
+void tst_application::open_connects_and_shows_the_search_window()
+{
+    test_support::message_recorder boxes;
+    tarvo app;
+    app.connection_name = QStringLiteral("open_test");
+    app.create();
+    app.open(QStringLiteral("--ignored arguments 123"));
+    QCOMPARE(app.sqlca->DBMS, QStringLiteral("ODBC"));
+    QCOMPARE(app.sqlca->AutoCommit, false);
+    QCOMPARE(app.sqlca->DBParm, QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'"));
+    QVERIFY2(app.sqlca->connected(), qPrintable(app.sqlca->SQLErrText));
+    QVERIFY(app.w_search);
+    QVERIFY(app.w_search->isVisible());
+    QCOMPARE(app.w_search->windowTitle(), QStringLiteral("QUARNEX - ZEMLO Technical Services"));
+    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+}
+
+void tst_application::destroy_runs_in_order_and_skips_missing_globals()
+{
+    tarvo app;
+    app.create();
+    app.sqlda.reset(); // a variable that holds no object is skipped
+    app.destroy();
+    QCOMPARE(app.destroyed_globals, (QStringList{"sqlca", "sqlsa", "error", "message"}));
+    app.destroy(); // a second destroy finds nothing left
+    QCOMPARE(app.destroyed_globals.size(), 4);
+}
+
+void tst_application::closing_the_search_window_closes_the_entry_window()
+{
+    test_support::message_recorder boxes;
+    tarvo app;
+    test_support::make_app(app);
+    app.w_search = new w_search(app);
+    app.w_search->show();
+    app.open_w_main(QStringLiteral("0"));
+    QVERIFY(app.w_main);
+    QVERIFY(app.w_main->isVisible());
+    app.w_search->close();
+    QTRY_VERIFY(!app.w_main || !app.w_main->isVisible());
+}
+
+QTEST_MAIN(tst_application)
+#include "tst_application.moc"

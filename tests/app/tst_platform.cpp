@@ -1,0 +1,70 @@
+// Conversions the windows rely on: numbers without wrap-around, dates, layout units.
+
+#include <QTest>
+
+#include "platform.h"
+
+class tst_platform : public QObject {
+    Q_OBJECT
+private slots:
+    void text_to_integer_data();
+    void text_to_integer();
+    void dates_are_month_day_year();
+    void layout_units_round_trip();
+    void message_box_handler_is_restored();
+};
+
+void tst_platform::text_to_integer_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("number");
+    QTest::newRow("plain") << "42" << 42;
+    QTest::newRow("blanks around") << " 17 " << 17;
+    QTest::newRow("negative") << "-5" << -5;
+    QTest::newRow("largest") << "32767" << 32767;
+    QTest::newRow("smallest") << "-32768" << -32768;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("no number") << "abc" << 0;
+    QTest::newRow("number and text") << "12abc" << 0;
+    QTest::newRow("too large, no wrap") << "32768" << 0;
+    QTest::newRow("far too large") << "99999999999" << 0;
+    QTest::newRow("too small") << "-32769" << 0;
+    QTest::newRow("fraction") << "1.5" << 0;
+}
+
+void tst_platform::text_to_integer()
+{
+    QFETCH(QString, text);
+    QFETCH(int, number);
+    QCOMPARE(int(platform::to_integer(text)), number);
+}
+
+void tst_platform::dates_are_month_day_year()
+{
+    QCOMPARE(platform::date_text(QDate(2000, 9, 8)), QStringLiteral("09/08/2000"));
+    QCOMPARE(platform::date_text(QDate(2026, 12, 31)), QStringLiteral("12/31/2026"));
+    QCOMPARE(platform::today_text(), platform::date_text(QDate::currentDate()));
+}
+
+void tst_platform::layout_units_round_trip()
+{
+    // 3735 x 2132 units is the search window: 817 x 533 px at 96 dpi.
+    QCOMPARE(platform::units_to_px_x(3735), 817);
+    QCOMPARE(platform::units_to_px_y(2132), 533);
+    for (int units : {3735, 3721, 1362, 411, 3378, 1143})
+        QCOMPARE(platform::px_to_units_x(platform::units_to_px_x(units)), units);
+    for (int units : {2132, 556, 108, 96})
+        QCOMPARE(platform::px_to_units_y(platform::units_to_px_y(units)), units);
+}
+
+void tst_platform::message_box_handler_is_restored()
+{
+    QStringList seen;
+    auto previous = platform::set_message_box_handler([&](const QString& title, const QString& text) { seen << title << text; });
+    platform::message_box(QStringLiteral("Error"), QStringLiteral("Database error. NewID failed."));
+    platform::set_message_box_handler(std::move(previous));
+    QCOMPARE(seen, (QStringList{QStringLiteral("Error"), QStringLiteral("Database error. NewID failed.")}));
+}
+
+QTEST_GUILESS_MAIN(tst_platform)
+#include "tst_platform.moc"

@@ -1,0 +1,36 @@
+// Start-up with no data source "FAQ" defined: the search window opens without a word, and the
+// first statement reports the failure; the program goes on.
+
+#include <QTest>
+
+#include "message_recorder.h"
+#include "private_odbc.h"
+#include "tarvo.h"
+#include "w_search.h"
+
+class tst_start_without_source : public QObject {
+    Q_OBJECT
+private slots:
+    void start_is_silent_until_the_first_statement();
+};
+
+void tst_start_without_source::start_is_silent_until_the_first_statement()
+{
+    test_support::private_odbc odbc;
+    odbc.write(QStringLiteral("SOMETHING_ELSE"), QStringLiteral("SQLite3"), {QStringLiteral("Database=/nonexistent/x.db")});
+    test_support::message_recorder boxes;
+    tarvo app;
+    app.create();
+    app.open(QString());
+    QVERIFY(!app.sqlca->connected());
+    QVERIFY(app.w_search && app.w_search->isVisible());
+    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+
+    app.w_search->cb_search_clicked();
+    QCOMPARE(boxes.boxes.size(), 1);
+    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("Data source name not found")), qPrintable(boxes.summary()));
+    QVERIFY(app.w_search->isVisible());
+}
+
+QTEST_MAIN(tst_start_without_source)
+#include "tst_start_without_source.moc"

@@ -1,0 +1,250 @@
+// The yes/no window: the question as received, its two answers, the default button, and no
+// way out but the buttons.
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTextLayout>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "centring.h"
+#include "platform.h"
+#include "tarvo.h"
+#include "w_da_ne.h"
+#include "w_search.h"
+
+namespace {
+
+const QString delete_question = QString(54, QLatin1Char(' ')) + QStringLiteral("Would you like to delete FAQ entry?");
+
+// Runs `act` once the dialog is the active modal window, from inside its exec().
+void when_shown(w_da_ne& dialog, std::function<void()> act)
+{
+    auto* timer = new QTimer(&dialog);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, &dialog, [&dialog, timer, act] {
+        if (QApplication::activeModalWidget() != &dialog || !dialog.isActiveWindow())
+            return;
+        timer->stop();
+        act();
+    });
+    timer->start();
+}
+
+QWidget* focused_or(QWidget* fallback)
+{
+    QWidget* focused = QApplication::focusWidget();
+    return focused != nullptr ? focused : fallback;
+}
+
+} // namespace
+
+class tst_w_da_ne : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void shows_the_question_as_received();
+    void answers_through_its_buttons_data();
+    void answers_through_its_buttons();
+    void enter_answers_the_default_or_focused_button();
+    void escape_and_close_do_nothing();
+    void closed_without_a_button_never_reads_yes();
+    void each_opening_asks_afresh();
+    void opens_centred();
+
+private:
+    std::unique_ptr<tarvo> app;
+};
+
+void tst_w_da_ne::init()
+{
+    app = std::make_unique<tarvo>();
+    app->create();
+}
+
+void tst_w_da_ne::cleanup() { app.reset(); }
+
+void tst_w_da_ne::shows_the_question_as_received()
+{
+    app->message->StringParm = delete_question;
+    w_da_ne dialog(*app);
+
+    QCOMPARE(dialog.mle_tekst->toPlainText(), delete_question);
+    QVERIFY(dialog.mle_tekst->isReadOnly());
+    // The Central European Arial is drawn with the Arial face, not a fallback.
+    const QString arial_face = QFontInfo(platform::font(QStringLiteral("Arial"), 12)).family();
+    QCOMPARE(QFontInfo(dialog.mle_tekst->font()).family(), arial_face);
+    QCOMPARE(QFontInfo(dialog.cb_ne->font()).family(), arial_face);
+    QVERIFY(dialog.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(dialog.isModal());
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QCOMPARE(dialog.size(), QSize(platform::units_to_px_x(1362), platform::units_to_px_y(556)));
+
+    QCOMPARE(dialog.cb_ne->text(), QStringLiteral("NO"));
+    QCOMPARE(dialog.cb_da->text(), QStringLiteral("YES"));
+    QVERIFY(dialog.cb_ne->isDefault());
+    QVERIFY(!dialog.cb_da->isDefault());
+    QVERIFY(dialog.cb_ne->font().bold());
+    QVERIFY(dialog.cb_ne->x() < dialog.cb_da->x());
+    QVERIFY(dialog.mle_tekst->geometry().bottom() < dialog.cb_ne->y());
+    // The frame stays behind: the buttons and the text get the clicks.
+    QCOMPARE(dialog.childAt(dialog.cb_da->geometry().center()), static_cast<QWidget*>(dialog.cb_da));
+    QCOMPARE(dialog.childAt(dialog.cb_ne->geometry().center()), static_cast<QWidget*>(dialog.cb_ne));
+    QVERIFY(dialog.gb_1->geometry().contains(dialog.mle_tekst->geometry()));
+
+    // The leading blanks push the words onto a later line, and every line of words fits the box.
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QTextBlock block = dialog.mle_tekst->document()->firstBlock();
+    QTRY_VERIFY(block.layout()->lineCount() >= 2);
+    int first_line_with_words = -1;
+    for (int i = 0; i < block.layout()->lineCount(); ++i) {
+        const QTextLine line = block.layout()->lineAt(i);
+        if (block.text().mid(line.textStart(), line.textLength()).trimmed().isEmpty())
+            continue;
+        if (first_line_with_words < 0)
+            first_line_with_words = i;
+        QVERIFY(line.naturalTextWidth() <= dialog.mle_tekst->viewport()->width());
+    }
+    QCOMPARE(first_line_with_words, 1);
+}
+
+void tst_w_da_ne::answers_through_its_buttons_data()
+{
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("result");
+    QTest::newRow("YES") << delete_question << "cb_da" << "DA" << int(QDialog::Accepted);
+    QTest::newRow("NO") << delete_question << "cb_ne" << "NE" << int(QDialog::Rejected);
+    QTest::newRow("empty question, YES") << "" << "cb_da" << "DA" << int(QDialog::Accepted);
+}
+
+void tst_w_da_ne::answers_through_its_buttons()
+{
+    QFETCH(QString, question);
+    QFETCH(QString, button);
+    QFETCH(QString, answer);
+    QFETCH(int, result);
+    app->message->StringParm = question;
+    w_da_ne dialog(*app);
+    QCOMPARE(dialog.mle_tekst->toPlainText(), question);
+    when_shown(dialog, [&] { QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton); });
+    QCOMPARE(dialog.exec(), result);
+    QCOMPARE(app->message->StringParm, answer);
+    QVERIFY(!dialog.isVisible());
+}
+
+void tst_w_da_ne::enter_answers_the_default_or_focused_button()
+{
+    {
+        app->message->StringParm = QStringLiteral("Delete?");
+        w_da_ne dialog(*app);
+        when_shown(dialog, [&] {
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog.cb_ne));
+            QTest::keyClick(focused_or(&dialog), Qt::Key_Return);
+        });
+        dialog.exec();
+        QCOMPARE(app->message->StringParm, QStringLiteral("NE"));
+    }
+    {
+        app->message->StringParm = QStringLiteral("Delete?");
+        w_da_ne dialog(*app);
+        when_shown(dialog, [&] {
+            dialog.cb_da->setFocus();
+            QTest::keyClick(focused_or(&dialog), Qt::Key_Enter);
+        });
+        dialog.exec();
+        QCOMPARE(app->message->StringParm, QStringLiteral("DA"));
+    }
+}
+
+void tst_w_da_ne::escape_and_close_do_nothing()
+{
+    app->message->StringParm = QStringLiteral("Delete?");
+    w_da_ne dialog(*app);
+    bool open_after_escape = false;
+    bool open_after_close = false;
+    when_shown(dialog, [&] {
+        QTest::keyClick(focused_or(&dialog), Qt::Key_Escape);
+        open_after_escape = dialog.isVisible();
+        dialog.close();
+        open_after_close = dialog.isVisible();
+        QTest::mouseClick(dialog.cb_ne, Qt::LeftButton);
+    });
+    dialog.exec();
+    QVERIFY(open_after_escape);
+    QVERIFY(open_after_close);
+    QCOMPARE(app->message->StringParm, QStringLiteral("NE"));
+}
+
+void tst_w_da_ne::closed_without_a_button_never_reads_yes()
+{
+    // Even a question that reads "DA" is no answer.
+    app->message->StringParm = QStringLiteral("DA");
+    {
+        w_da_ne dialog(*app);
+        QCOMPARE(dialog.mle_tekst->toPlainText(), QStringLiteral("DA"));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    }
+    QVERIFY(app->message->StringParm != QLatin1String("DA"));
+}
+
+void tst_w_da_ne::each_opening_asks_afresh()
+{
+    QTimer answer_yes;
+    answer_yes.setInterval(5);
+    QString pending_answer;
+    QString shown_question;
+    connect(&answer_yes, &QTimer::timeout, this, [&] {
+        auto* dialog = qobject_cast<w_da_ne*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible())
+            return;
+        shown_question = dialog->mle_tekst->toPlainText();
+        pending_answer = app->message->StringParm;
+        QTest::mouseClick(dialog->cb_da, Qt::LeftButton);
+    });
+    answer_yes.start();
+
+    app->open_w_da_ne(QStringLiteral("First question?"));
+    QCOMPARE(shown_question, QStringLiteral("First question?"));
+    QCOMPARE(app->message->StringParm, QStringLiteral("DA"));
+
+    app->open_w_da_ne(QStringLiteral("Second question?"));
+    QCOMPARE(shown_question, QStringLiteral("Second question?"));
+    QVERIFY(pending_answer != QLatin1String("DA")); // the first answer did not carry over
+    QCOMPARE(app->message->StringParm, QStringLiteral("DA"));
+}
+
+void tst_w_da_ne::opens_centred()
+{
+    platform::environment env;
+    const auto centre = search::centred_position(platform::get_environment(env), env, platform::px_to_units_x(platform::units_to_px_x(1362)),
+                                                 platform::px_to_units_y(platform::units_to_px_y(556)));
+    QVERIFY(centre.has_value());
+    const QPoint expected(platform::units_to_px_x(centre->x), platform::units_to_px_y(centre->y));
+    QVERIFY(expected != QPoint(0, 0));
+
+    {
+        w_da_ne dialog(*app);
+        QCOMPARE(dialog.pos(), expected);
+    }
+    app->w_search = new w_search(*app);
+    w_da_ne dialog(*app, app->w_search);
+    QCOMPARE(dialog.pos(), expected);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(dialog.pos(), expected); // showing does not move it back over its parent
+}
+
+QTEST_MAIN(tst_w_da_ne)
+#include "tst_w_da_ne.moc"
