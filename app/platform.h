@@ -13,7 +13,8 @@ class QWidget;
 namespace platform {
 
 // Layout units: window and control geometry is given in the classic dialog units of the
-// old runtime. At 96 dpi one unit is 7/32 px horizontally and 8/32 px vertically.
+// old runtime. At 96 dpi one unit is 7/32 px horizontally and 8/32 px vertically; at another
+// logical (font) dpi the units scale with it, as the fonts do.
 int units_to_px_x(int units);
 int units_to_px_y(int units);
 int px_to_units_x(int px);

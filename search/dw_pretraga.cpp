@@ -14,6 +14,26 @@ constexpr int pitanje_width = 3502;
 constexpr int header_height = 64 + 2 * 4;
 constexpr int detail_height = 76;
 
+// One field of the tooltip: its caption in bold, then the text with markup characters escaped
+// and line breaks kept. A short text stays on one line; a long one wraps.
+QString tooltip_field(const QString& caption, const QString& text)
+{
+    constexpr qsizetype short_text = 80;
+    QString escaped = text.toHtmlEscaped();
+    escaped.remove(QLatin1Char('\r'));
+    escaped.replace(QLatin1Char('\n'), QLatin1String("<br>"));
+    const bool one_line = text.size() <= short_text && !text.contains(QLatin1Char('\n'));
+    return (one_line ? QStringLiteral("<div style=\"white-space:pre\"><b>") : QStringLiteral("<div><b>")) + caption
+           + QStringLiteral("</b> ") + escaped + QStringLiteral("</div>");
+}
+
+// The row's whole product and question, for texts longer than their columns. Rich text, so
+// that a long question wraps instead of running off the screen.
+QString row_tooltip(const statements::list_row& row)
+{
+    return tooltip_field(QStringLiteral("Product:"), row.proizvod) + tooltip_field(QStringLiteral("Question:"), row.pitanje);
+}
+
 } // namespace
 
 dw_pretraga::dw_pretraga(QObject* parent) : QAbstractTableModel(parent) {}
@@ -27,9 +47,13 @@ int dw_pretraga::columnCount(const QModelIndex& parent) const { return parent.is
 
 QVariant dw_pretraga::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole)
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
     const statements::list_row& row = list[static_cast<std::size_t>(index.row())];
+    if (role == Qt::ToolTipRole)
+        return row_tooltip(row);
+    if (role != Qt::DisplayRole)
+        return {};
     switch (index.column()) {
     case rbr_column:
         return row.rbr ? QVariant(*row.rbr) : QVariant();

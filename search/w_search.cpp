@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QStatusBar>
 #include <QTableView>
 #include <limits>
 #include <optional>
@@ -29,7 +31,7 @@ QPushButton* make_button(QWidget* parent, const QString& name, const QString& te
 {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
-    // No default button: Enter in the window presses nothing.
+    // No default button: Enter presses no button (in a search text it searches).
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
@@ -43,6 +45,15 @@ std::int16_t current_entry_from(std::optional<int> number)
     return static_cast<std::int16_t>(*number);
 }
 
+QString entries_text(long rows)
+{
+    if (rows == 0)
+        return QStringLiteral("No entries");
+    if (rows == 1)
+        return QStringLiteral("1 entry");
+    return QStringLiteral("%1 entries").arg(rows);
+}
+
 } // namespace
 
 w_search::w_search(tarvo& application, QWidget* parent) : QWidget(parent), app(application)
@@ -53,8 +64,49 @@ w_search::w_search(tarvo& application, QWidget* parent) : QWidget(parent), app(a
     setFont(platform::font(QStringLiteral("Arial"), 10));
     platform::resize_in_units(this, window_width, window_height);
     create_controls();
+    create_status_line();
     connect_handlers();
     open();
+    // A failed connection is not reported at start-up; the status line shows it quietly.
+    if (!app.sqlca->connected())
+        show_search_outcome(-1);
+}
+
+void w_search::create_status_line()
+{
+    // Below the group box, inside the window's own height; kept along the bottom edge when the
+    // window is resized.
+    st_status = new QStatusBar(this);
+    st_status->setObjectName(QStringLiteral("st_status"));
+    place_status_line();
+}
+
+void w_search::place_status_line()
+{
+    const int line_height = st_status->sizeHint().height();
+    st_status->setGeometry(0, height() - line_height, width(), line_height);
+}
+
+void w_search::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (st_status != nullptr)
+        place_status_line();
+}
+
+void w_search::show_search_outcome(long rows)
+{
+    QString text;
+    if (rows >= 0)
+        text = entries_text(rows);
+    else if (!app.sqlca->connected())
+        text = QStringLiteral("Not connected: ") + app.sqlca->SQLErrText;
+    else
+        text = QStringLiteral("Search failed: ") + app.sqlca->SQLErrText;
+    // The database's message can run over several lines and past the window's width: the line
+    // shows it on one line, its tooltip in full.
+    st_status->showMessage(text.simplified());
+    st_status->setToolTip(rows >= 0 ? QString() : text);
 }
 
 void w_search::create_controls()
@@ -108,6 +160,9 @@ void w_search::connect_handlers()
     connect(cb_view, &QPushButton::clicked, this, &w_search::cb_view_clicked);
     connect(cb_new, &QPushButton::clicked, this, &w_search::cb_new_clicked);
     connect(cb_close, &QPushButton::clicked, this, &w_search::cb_close_clicked);
+    // Enter in either search text searches, exactly as the Search button does.
+    connect(uo_prvi->sle_trazi, &QLineEdit::returnPressed, this, &w_search::cb_search_clicked);
+    connect(uo_drugi->sle_trazi, &QLineEdit::returnPressed, this, &w_search::cb_search_clicked);
     connect(dw_search, &QTableView::clicked, this,
             [this](const QModelIndex& index) { dw_search_clicked(index.row() + 1); });
     connect(dw_search, &QTableView::doubleClicked, this,
@@ -177,7 +232,9 @@ void w_search::cb_search_clicked()
     pretraga->set_trans_object(*app.sqlca);
     pretraga->set_sql_select(statement);
     // A statement the database rejects leaves the list empty; the user is told why.
-    if (pretraga->retrieve() < 0)
+    const long rows = pretraga->retrieve();
+    show_search_outcome(rows);
+    if (rows < 0)
         platform::message_box(QStringLiteral("Search"), app.sqlca->SQLErrText);
 }
 

@@ -6,6 +6,7 @@
 
 class QGroupBox;
 class QPushButton;
+class QStatusBar;
 class QTableView;
 class dw_pretraga;
 class tarvo;
@@ -42,9 +43,14 @@ public:
     // The list shown in dw_search.
     dw_pretraga* pretraga = nullptr;
 
+    // The status line along the bottom edge: how many entries the last search listed, or why
+    // nothing could be listed (no connection, a failed search).
+    QStatusBar* st_status = nullptr;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void create_controls();
@@ -53,6 +59,10 @@ private:
     // Clears the highlight, then highlights the row and makes its entry current, or makes no
     // entry current for row 0.
     void choose_row(int row);
+    void create_status_line();
+    void place_status_line();
+    // What the last retrieval came to: the number of rows, or -1 when it failed.
+    void show_search_outcome(long rows);
 
     tarvo& app;
 };
