@@ -8,6 +8,8 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    // Lets the desktop match the window to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tarvo"));
     tarvo app;
     app.create();
     app.open(QApplication::arguments().mid(1).join(QLatin1Char(' ')));
