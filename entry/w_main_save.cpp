@@ -39,10 +39,12 @@ void w_main::cb_save_clicked()
         ima = 0;
     }
 
+    QString statement_title = QStringLiteral("UPDATE faq SET ...");
     if (ima > 0 && holds_stored_entry) {
         if (!update_entry(entry, a_rbr))
             return;
     } else {
+        statement_title = QStringLiteral("INSERT INTO faq VALUES(...)");
         // A new entry whose number another client has stored meanwhile gets the next free one.
         if (ima > 0) {
             const std::optional<std::int16_t> number = number_entry();
@@ -54,7 +56,13 @@ void w_main::cb_save_clicked()
             return;
     }
 
+    // A change the database refuses at its commit (a deferred check, a lost connection) is not
+    // stored: say so under the statement's title and keep the user's text in the window.
     sqlca.commit();
+    if (sqlca.SQLCode != 0) {
+        platform::message_box(statement_title, sqlca.SQLErrText);
+        return;
+    }
     close();
     if (app.w_search)
         app.w_search->cb_search_clicked();

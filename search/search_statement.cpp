@@ -7,9 +7,15 @@
 namespace search {
 namespace {
 
-QString like(const QString& column, const QString& literal)
+// A backslash is LIKE's escape character on PostgreSQL and an ordinary character on SQLite.
+// Naming it as the escape on both (with each typed backslash doubled in the literal) makes a
+// typed backslash match itself everywhere; a text without one keeps the plain condition.
+QString like(const QString& column, const QString& text)
 {
-    return column + QStringLiteral(" LIKE '%") + literal + QStringLiteral("%'");
+    QString condition = column + QStringLiteral(" LIKE '%") + literal_text(text) + QStringLiteral("%'");
+    if (text.contains(QLatin1Char('\\')))
+        condition += QStringLiteral(" ESCAPE '\\'");
+    return condition;
 }
 
 } // namespace
@@ -37,26 +43,42 @@ QString column_for_caption(const QString& caption)
 
 QString literal_text(const QString& text)
 {
-    QString doubled = text;
-    doubled.replace(QLatin1Char('\''), QLatin1String("''"));
-    return doubled;
+    QString literal;
+    literal.reserve(text.size() + 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\'')) {
+            literal += QLatin1String("''");
+        } else if (c == QLatin1Char('\\')) {
+            literal += QLatin1String("\\\\");
+        } else if (c.isSurrogate()) {
+            // The SQLite ODBC driver garbles characters beyond U+FFFF inside a statement's text
+            // (the statement breaks off there). The one-character wildcard stands in for such a
+            // character: the search still finds the text as typed.
+            if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                ++i;
+            literal += QLatin1Char('_');
+        } else {
+            literal += c;
+        }
+    }
+    return literal;
 }
 
 QString criterion_condition(const QString& text, const QString& caption)
 {
     if (text.isEmpty())
         return {};
-    const QString literal = literal_text(text);
     if (caption == QLatin1String("All")) {
         static const QStringList all_columns = {QStringLiteral("pitanje"), QStringLiteral("proizvod"),
                                                 QStringLiteral("lot"), QStringLiteral("odgovor"),
                                                 QStringLiteral("adresa")};
         QStringList parts;
         for (const QString& column : all_columns)
-            parts << like(column, literal);
+            parts << like(column, text);
         return parts.join(QStringLiteral(" OR "));
     }
-    return like(column_for_caption(caption), literal);
+    return like(column_for_caption(caption), text);
 }
 
 QString joined_condition(const QString& first, const QString& second, const QString& connector)

@@ -2,6 +2,12 @@
 // `sqlca`: the one database session of the program, over Qt SQL's ODBC driver.
 // After every statement SQLCode tells the outcome (0 success, 100 no more rows, -1 failure)
 // and SQLErrText holds the database's message.
+//
+// The session survives a database that goes away and comes back: when the connection never
+// opened, or a failed statement left it dead (the server stopped or restarted), the next
+// statement first opens it again, once, without waiting. The failed statement itself is
+// reported as usual; a change that was pending on the lost connection is never replaced by
+// a fresh session until its commit or rollback has reported the loss.
 
 #include <QSqlDatabase>
 #include <QString>
@@ -45,8 +51,11 @@ public:
     void succeeded(long code = success);
     void failed(const QSqlError& error);
     void failed(const QString& text);
-    // True (and SQLCode/SQLErrText set to the connect failure) when no statement can run.
+    // Called before every statement: opens a missing or lost connection again (one attempt).
+    // True (and SQLCode/SQLErrText set to the reason) when no statement can run.
     bool refuse_when_not_connected();
+    // The last failure left the connection dead; the next statement reconnects first.
+    bool session_lost() const { return lost; }
 
     // A change (update, insert, delete) ran and waits for its commit or rollback.
     void change_made() { change_pending = true; }
@@ -59,10 +68,16 @@ public:
 private:
     void begin_manual_transaction();
     void end_transaction(bool commit_it);
+    // Commit and rollback never reconnect: a fresh session would hide the loss of the change.
+    bool refuse_when_unusable();
+    bool reopen();
+    QString unusable_text() const;
 
     QString name;
     QString connect_error;
     bool change_pending = false;
+    bool connect_attempted = false;
+    bool lost = false;
 };
 
 // The DSN, user and password inside "ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'".

@@ -1,0 +1,98 @@
+// A SQLite file the user may read but not write: the program lists and loads entries, and every
+// change is refused with the database's message while the window keeps what the user typed.
+// Runs without root's power to ignore file modes (see without_file_override).
+
+#include <QFile>
+#include <QLineEdit>
+#include <QTest>
+#include <memory>
+
+#include "message_recorder.h"
+#include "modal_answerer.h"
+#include "multiline_edit.h"
+#include "reliability_support.h"
+#include "w_main.h"
+
+using reliability::client;
+using test_support::faq_fixture;
+using test_support::message_recorder;
+
+class tst_read_only : public QObject {
+    Q_OBJECT
+    std::unique_ptr<faq_fixture> fixture;
+
+private slots:
+    void initTestCase()
+    {
+        fixture = std::make_unique<faq_fixture>(test_support::backend::sqlite);
+        fixture->load_sample_entries();
+        QVERIFY(QFile::setPermissions(fixture->database_file(),
+                                      QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        // Proof that the file really refuses this process's writes.
+        QFile probe(fixture->database_file());
+        QVERIFY2(!probe.open(QIODevice::ReadWrite), "the test process can still write the read-only file");
+    }
+    void changes_are_refused_and_the_text_stays();
+};
+
+void tst_read_only::changes_are_refused_and_the_text_stays()
+{
+    const auto before = fixture->rows();
+    message_recorder boxes;
+    client user;
+    w_search& search = *user.app.w_search;
+
+    search.cb_search_clicked();
+    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+    QCOMPARE(user.listed_rows(), static_cast<int>(before.size()));
+
+    // An existing entry loads; its changed answer is refused and stays in the window.
+    search.dw_search_clicked(2);
+    search.cb_view_clicked();
+    w_main* window = user.app.w_main;
+    QVERIFY(!window->mle_question->text().isEmpty());
+    const QString typed = QStringLiteral("An answer the file cannot take.");
+    window->mle_odgovor->setPlainText(typed);
+    window->cb_save_clicked();
+    QCOMPARE(boxes.boxes.size(), 1);
+    QCOMPARE(boxes.boxes.first().title, QStringLiteral("UPDATE faq SET ..."));
+    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("readonly")), qPrintable(boxes.summary()));
+    QVERIFY(user.app.w_main);
+    QCOMPARE(window->mle_odgovor->text(), typed);
+    boxes.boxes.clear();
+
+    // A new entry is numbered (reading works) and its insert is refused.
+    window->close();
+    QTRY_VERIFY(user.app.w_main.isNull());
+    search.cb_new_clicked();
+    QCOMPARE(user.app.w_main->sle_rbr->text(), QString::number(before.back().rbr + 1));
+    user.app.w_main->mle_question->setPlainText(QStringLiteral("A new question"));
+    user.app.w_main->cb_save_clicked();
+    QCOMPARE(boxes.boxes.size(), 1);
+    QCOMPARE(boxes.boxes.first().title, QStringLiteral("INSERT INTO faq VALUES(...)"));
+    QCOMPARE(user.app.w_main->mle_question->text(), QStringLiteral("A new question"));
+    boxes.boxes.clear();
+
+    // A delete is refused and the list is refreshed unchanged.
+    search.dw_search_clicked(4);
+    const std::int16_t chosen = user.app.rbr;
+    {
+        modal_answerer yes(QStringLiteral("cb_da"));
+        search.cb_delete_clicked();
+    }
+    QCOMPARE(boxes.boxes.size(), 1);
+    QCOMPARE(boxes.boxes.first().title, QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(chosen));
+    QCOMPARE(user.listed_rows(), static_cast<int>(before.size()));
+
+    // Nothing in the file changed.
+    const auto after = fixture->rows();
+    QCOMPARE(after.size(), before.size());
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        QCOMPARE(after[i].rbr, before[i].rbr);
+        QCOMPARE(after[i].odgovor, before[i].odgovor);
+        QCOMPARE(after[i].pitanje, before[i].pitanje);
+    }
+}
+
+QTEST_MAIN(tst_read_only)
+#include "tst_read_only.moc"

@@ -1,0 +1,209 @@
+// The PostgreSQL server goes away while the program runs and comes back: search, load, save,
+// numbering and delete each report the failure in a message box, the program keeps running with
+// the user's text, and once the server is back everything works again without a restart.
+// The test runs its own cluster, so stopping it disturbs no other test.
+
+#include <QLineEdit>
+#include <QTest>
+#include <memory>
+
+#include "message_recorder.h"
+#include "modal_answerer.h"
+#include "multiline_edit.h"
+#include "reliability_support.h"
+#include "statements.h"
+#include "w_main.h"
+
+using reliability::client;
+using test_support::faq_fixture;
+using test_support::message_recorder;
+
+namespace {
+
+QStringList titles(const message_recorder& boxes)
+{
+    QStringList result;
+    for (const auto& box : boxes.boxes)
+        result << box.title;
+    return result;
+}
+
+} // namespace
+
+class tst_server_restart : public QObject {
+    Q_OBJECT
+    std::unique_ptr<reliability::own_cluster> cluster;
+    std::unique_ptr<faq_fixture> fixture;
+
+    // The fixture's own connection died with the server; open it again for the checks.
+    void reopen_admin()
+    {
+        QSqlDatabase admin = fixture->admin();
+        admin.close();
+        QVERIFY(admin.open());
+    }
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void every_operation_reports_then_works_again();
+    void restart_while_idle_costs_one_failed_statement();
+    void change_pending_when_the_server_goes_is_not_reported_saved();
+};
+
+void tst_server_restart::initTestCase()
+{
+    cluster = std::make_unique<reliability::own_cluster>(QStringLiteral("restart"));
+    const QString error = cluster->create();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    cluster->use_for_fixture();
+    fixture = std::make_unique<faq_fixture>(test_support::backend::postgresql);
+}
+
+void tst_server_restart::cleanupTestCase()
+{
+    fixture.reset();
+    cluster.reset();
+}
+
+void tst_server_restart::every_operation_reports_then_works_again()
+{
+    fixture->recreate_table();
+    fixture->load_sample_entries();
+    const int entries = fixture->count();
+    message_recorder boxes;
+    client user;
+    client other(false); // a second client that only loads and numbers
+    w_search& search = *user.app.w_search;
+
+    // Server up: the user searches, opens the first row, edits its answer, and chooses row 2.
+    search.cb_search_clicked();
+    QCOMPARE(user.listed_rows(), entries);
+    search.dw_search_clicked(1);
+    const std::int16_t edited = user.app.rbr;
+    search.cb_view_clicked();
+    QVERIFY(user.app.w_main);
+    w_main& window = *user.app.w_main;
+    const QString typed = QStringLiteral("Typed while the server was away: keep me.");
+    window.mle_odgovor->setPlainText(typed);
+    search.dw_search_clicked(2);
+    const std::int16_t doomed = user.app.rbr;
+    QVERIFY(doomed != edited);
+    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+
+    QVERIFY(cluster->stop());
+
+    // Save: the count and then the write fail; the window stays open with the user's text.
+    window.cb_save_clicked();
+    QCOMPARE(titles(boxes), QStringList({QStringLiteral("ERROR!"), QStringLiteral("INSERT INTO faq VALUES(...)")}));
+    QVERIFY(user.app.w_main);
+    QCOMPARE(window.mle_odgovor->toPlainText(), typed);
+    boxes.boxes.clear();
+
+    // Search: reported, the list is empty, the criteria stay.
+    search.cb_search_clicked();
+    QCOMPARE(titles(boxes), QStringList({QStringLiteral("Search")}));
+    QCOMPARE(user.listed_rows(), 0);
+    boxes.boxes.clear();
+
+    // Delete: reported under its own title, then the refresh is reported too.
+    {
+        modal_answerer yes(QStringLiteral("cb_da"));
+        search.cb_delete_clicked();
+        QCOMPARE(yes.questions.size(), 1);
+    }
+    QCOMPARE(titles(boxes), QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed),
+                                         QStringLiteral("Search")}));
+    boxes.boxes.clear();
+
+    // Load and numbering in another client's entry window.
+    other.app.open_w_main(QString::number(edited));
+    QCOMPARE(titles(boxes), QStringList({QStringLiteral("DataBase Error!")}));
+    boxes.boxes.clear();
+    other.app.open_w_main(QStringLiteral("0"));
+    QCOMPARE(titles(boxes), QStringList({QStringLiteral("Error")}));
+    QCOMPARE(boxes.boxes.first().text, QStringLiteral("Database error. NewID failed."));
+    boxes.boxes.clear();
+
+    // Still running, with the user's text where it was.
+    QVERIFY(search.isVisible());
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.mle_odgovor->toPlainText(), typed);
+
+    QVERIFY(cluster->start());
+    reopen_admin();
+
+    // The same session works again: the save stores the text typed during the outage.
+    window.cb_save_clicked();
+    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+    QTRY_VERIFY(user.app.w_main.isNull());
+    QCOMPARE(fixture->find(edited)->odgovor, typed);
+    QCOMPARE(user.listed_rows(), entries);
+
+    {
+        modal_answerer yes(QStringLiteral("cb_da"));
+        search.cb_delete_clicked();
+    }
+    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+    QVERIFY(!fixture->find(doomed));
+    QCOMPARE(user.listed_rows(), entries - 1);
+
+    other.app.open_w_main(QString::number(edited));
+    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+    QCOMPARE(other.app.w_main->mle_odgovor->toPlainText(), typed);
+    other.app.open_w_main(QStringLiteral("0"));
+    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+    const int newest = fixture->rows().back().rbr;
+    QCOMPARE(other.app.w_main->sle_rbr->text(), QString::number(newest + 1));
+    QCOMPARE(fixture->count(), entries - 1);
+}
+
+void tst_server_restart::restart_while_idle_costs_one_failed_statement()
+{
+    fixture->recreate_table();
+    fixture->load_sample_entries();
+    message_recorder boxes;
+    client user;
+    user.app.w_search->cb_search_clicked();
+    QCOMPARE(user.listed_rows(), fixture->count());
+
+    QVERIFY(cluster->stop());
+    QVERIFY(cluster->start());
+    reopen_admin();
+
+    // The first statement finds the old connection gone and says so; the next one reconnects.
+    user.app.w_search->cb_search_clicked();
+    QCOMPARE(titles(boxes), QStringList({QStringLiteral("Search")}));
+    boxes.boxes.clear();
+    user.app.w_search->cb_search_clicked();
+    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+    QCOMPARE(user.listed_rows(), fixture->count());
+}
+
+void tst_server_restart::change_pending_when_the_server_goes_is_not_reported_saved()
+{
+    fixture->recreate_table();
+    fixture->insert(1, "k", "q", "01/01/2020", "p", "l", "before");
+    client user(false);
+    transaction& sqlca = *user.app.sqlca;
+    statements::update_entry(sqlca, {"k", "q", "p", "l", "after"}, 1);
+    QCOMPARE(sqlca.SQLCode, 0L);
+
+    QVERIFY(cluster->stop());
+    QVERIFY(cluster->start());
+    reopen_admin();
+
+    // The update died with the old connection: its commit must say so, not succeed.
+    sqlca.commit();
+    QCOMPARE(sqlca.SQLCode, -1L);
+    QCOMPARE(fixture->find(1)->odgovor, QStringLiteral("before"));
+    // The next statement runs on a new connection.
+    statements::update_entry(sqlca, {"k", "q", "p", "l", "again"}, 1);
+    QVERIFY2(sqlca.SQLCode == 0, qPrintable(sqlca.SQLErrText));
+    sqlca.commit();
+    QCOMPARE(sqlca.SQLCode, 0L);
+    QCOMPARE(fixture->find(1)->odgovor, QStringLiteral("again"));
+}
+
+QTEST_MAIN(tst_server_restart)
+#include "tst_server_restart.moc"
