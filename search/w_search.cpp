@@ -254,11 +254,13 @@ void w_search::cb_delete_clicked()
     if (app.message->StringParm != QLatin1String("DA"))
         return;
     statements::delete_entry(*app.sqlca, app.rbr);
+    // A delete refused by the statement (already rolled back) or only at its commit is reported;
+    // either way the list is refreshed and shows what the database holds.
+    if (app.sqlca->SQLCode == transaction::success)
+        app.sqlca->commit();
     if (app.sqlca->SQLCode != transaction::success)
         platform::message_box(QStringLiteral("DELETE FROM faq WHERE rbr=") + platform::to_text(app.rbr),
-                              app.sqlca->SQLErrText); // the failed delete is already rolled back
-    else
-        app.sqlca->commit();
+                              app.sqlca->SQLErrText);
     cb_search_clicked();
 }
 

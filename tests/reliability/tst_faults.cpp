@@ -320,6 +320,24 @@ void tst_faults::change_refused_at_commit_keeps_the_text()
     QCOMPARE(titles(boxes), QStringList({QStringLiteral("INSERT INTO faq VALUES(...)")}));
     QVERIFY(user.app.w_main);
     QCOMPARE(fixture->count(), static_cast<int>(before.size()));
+    user.app.w_main->close();
+    boxes.boxes.clear();
+
+    // A delete refused at its commit is reported under the delete's title; the entry stays listed.
+    fixture->exec(QStringLiteral("CREATE OR REPLACE FUNCTION faq_keep_at_commit() RETURNS trigger AS $$ BEGIN "
+                                 "RAISE EXCEPTION 'delete refused at commit'; END $$ LANGUAGE plpgsql"));
+    fixture->exec(QStringLiteral("CREATE CONSTRAINT TRIGGER faq_keep_at_commit AFTER DELETE ON faq "
+                                 "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION faq_keep_at_commit()"));
+    user.app.w_search->dw_search_clicked(1);
+    const std::int16_t kept = user.app.rbr;
+    {
+        modal_answerer yes(QStringLiteral("cb_da"));
+        user.app.w_search->cb_delete_clicked();
+    }
+    QCOMPARE(titles(boxes), QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(kept)}));
+    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("delete refused at commit")), qPrintable(boxes.summary()));
+    QVERIFY(fixture->find(kept));
+    fixture->exec(QStringLiteral("DROP TRIGGER faq_keep_at_commit ON faq"));
 }
 
 QTEST_MAIN(tst_faults)
