@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QTableView>
+#include <algorithm>
 
 #include "platform.h"
 #include "transaction.h"
@@ -13,6 +14,9 @@ constexpr int proizvod_right_edge = 1586; // "Product" reaches from the left edg
 constexpr int pitanje_width = 3502;
 constexpr int header_height = 64 + 2 * 4;
 constexpr int detail_height = 76;
+
+// The size of a block of the list's texts.
+constexpr std::size_t block_size = 64 * 1024;
 
 // One field of the tooltip: its caption in bold, then the text with markup characters escaped
 // and line breaks kept. A short text stays on one line; a long one wraps.
@@ -29,9 +33,9 @@ QString tooltip_field(const QString& caption, const QString& text)
 
 // The row's whole product and question, for texts longer than their columns. Rich text, so
 // that a long question wraps instead of running off the screen.
-QString row_tooltip(const statements::list_row& row)
+QString row_tooltip(const QString& proizvod, const QString& pitanje)
 {
-    return tooltip_field(QStringLiteral("Product:"), row.proizvod) + tooltip_field(QStringLiteral("Question:"), row.pitanje);
+    return tooltip_field(QStringLiteral("Product:"), proizvod) + tooltip_field(QStringLiteral("Question:"), pitanje);
 }
 
 } // namespace
@@ -40,7 +44,7 @@ dw_pretraga::dw_pretraga(QObject* parent) : QAbstractTableModel(parent) {}
 
 int dw_pretraga::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(list.size());
+    return parent.isValid() ? 0 : list.size();
 }
 
 int dw_pretraga::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : column_count; }
@@ -49,18 +53,20 @@ QVariant dw_pretraga::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const statements::list_row& row = list[static_cast<std::size_t>(index.row())];
+    const int row = index.row();
     if (role == Qt::ToolTipRole)
-        return row_tooltip(row);
+        return row_tooltip(list.proizvod(row), list.pitanje(row));
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
-    case rbr_column:
-        return row.rbr ? QVariant(*row.rbr) : QVariant();
+    case rbr_column: {
+        const std::optional<int> number = list.rbr(row);
+        return number ? QVariant(*number) : QVariant();
+    }
     case proizvod_column:
-        return row.proizvod;
+        return list.proizvod(row);
     case pitanje_column:
-        return row.pitanje;
+        return list.pitanje(row);
     default:
         return {};
     }
@@ -94,22 +100,88 @@ void dw_pretraga::set_sql_select(const QString& text) { select = text; }
 
 long dw_pretraga::retrieve()
 {
-    std::vector<statements::list_row> fresh;
-    if (sqlca != nullptr)
-        statements::retrieve(*sqlca, select, fresh);
+    // One reset around the whole retrieval: the old rows are freed before the new ones arrive,
+    // and the view hears of the change once. Nothing runs the event loop in between.
     beginResetModel();
-    list = std::move(fresh);
+    list.clear();
+    if (sqlca != nullptr) {
+        statements::retrieve(*sqlca, select, list);
+        if (sqlca->SQLCode < 0)
+            list.clear(); // a failed query shows no rows, not the ones read before it failed
+    }
     endResetModel();
     if (sqlca == nullptr || sqlca->SQLCode < 0)
         return -1;
-    return static_cast<long>(list.size());
+    return list.size();
 }
 
 std::optional<int> dw_pretraga::item_number(int row) const
 {
     if (row < 1 || row > rowCount())
         return std::nullopt;
-    return list[static_cast<std::size_t>(row - 1)].rbr;
+    return list.rbr(row - 1);
+}
+
+std::vector<statements::list_row> dw_pretraga::rows() const
+{
+    std::vector<statements::list_row> copy;
+    copy.reserve(static_cast<std::size_t>(list.size()));
+    for (int row = 0; row < list.size(); ++row)
+        copy.push_back(statements::list_row{list.rbr(row), list.proizvod(row), list.pitanje(row)});
+    return copy;
+}
+
+char* dw_pretraga::listed_rows::room(std::size_t size)
+{
+    if (size > block_free) {
+        // A row longer than a block gets a block of its own.
+        const std::size_t allocated = std::max(size, block_size);
+        blocks.push_back(std::make_unique_for_overwrite<char[]>(allocated));
+        block_end = blocks.back().get();
+        block_free = allocated;
+    }
+    char* start = block_end;
+    block_end += size;
+    block_free -= size;
+    return start;
+}
+
+void dw_pretraga::listed_rows::row(std::optional<int> rbr, QByteArrayView proizvod, QByteArrayView pitanje)
+{
+    const auto proizvod_size = static_cast<std::size_t>(proizvod.size());
+    const auto pitanje_size = static_cast<std::size_t>(pitanje.size());
+    char* start = room(proizvod_size + pitanje_size);
+    std::copy_n(proizvod.data(), proizvod_size, start);
+    std::copy_n(pitanje.data(), pitanje_size, start + proizvod_size);
+    entries.push_back(entry{start, static_cast<std::uint32_t>(proizvod_size), static_cast<std::uint32_t>(pitanje_size),
+                            rbr.value_or(0), rbr.has_value()});
+}
+
+void dw_pretraga::listed_rows::clear()
+{
+    // Gives the memory back: the next list may be much shorter.
+    std::vector<entry>().swap(entries);
+    std::vector<std::unique_ptr<char[]>>().swap(blocks);
+    block_free = 0;
+    block_end = nullptr;
+}
+
+std::optional<int> dw_pretraga::listed_rows::rbr(int index) const
+{
+    const entry& found = entries[static_cast<std::size_t>(index)];
+    return found.has_rbr ? std::optional<int>(found.rbr) : std::nullopt;
+}
+
+QString dw_pretraga::listed_rows::proizvod(int index) const
+{
+    const entry& found = entries[static_cast<std::size_t>(index)];
+    return QString::fromUtf8(found.proizvod, static_cast<qsizetype>(found.proizvod_size));
+}
+
+QString dw_pretraga::listed_rows::pitanje(int index) const
+{
+    const entry& found = entries[static_cast<std::size_t>(index)];
+    return QString::fromUtf8(found.proizvod + found.proizvod_size, static_cast<qsizetype>(found.pitanje_size));
 }
 
 void dw_pretraga::set_up_view(QTableView& view)

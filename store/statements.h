@@ -2,6 +2,7 @@
 // Every statement the program issues on the table faq, with its text and the order in which
 // its values are bound. Each leaves SQLCode and SQLErrText set on the session.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -59,7 +60,19 @@ void delete_entry(transaction& sqlca, std::int16_t rbr);
 // "SELECT adresa, ... WHERE rbr=" followed by the number.
 QString load_statement(std::int16_t broj);
 
-// Runs a composed list query and replaces rows with every row it returns.
+// Receives the rows of a list query one at a time, in the order the database returns them.
+// The texts come in UTF-8, as views that are valid only during the call.
+class list_sink {
+public:
+    virtual ~list_sink() = default;
+    virtual void row(std::optional<int> rbr, QByteArrayView proizvod, QByteArrayView pitanje) = 0;
+};
+
+// Runs a composed list query and hands every row it returns to the sink. When the query fails,
+// SQLCode is -1 and the rows already handed over are not part of any result.
+void retrieve(transaction& sqlca, const QString& select, list_sink& sink);
+
+// The same, replacing rows with every row the query returns (none when it fails).
 void retrieve(transaction& sqlca, const QString& select, std::vector<list_row>& rows);
 
 } // namespace statements

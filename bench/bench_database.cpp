@@ -1,0 +1,337 @@
+// The program against the database engine, case by case, on one database and one table size:
+//   bench_database --backend=sqlite|postgresql [--rows=N] [--cases=all|search] [benchmark flags]
+// Each case runs twice in the same process: "program" through the program's own code path (the
+// search window offscreen, the store's statements), "engine" through the engine's own C library
+// with the same statement text, reading the same columns. The searches also run through the
+// layers in between ("odbc", and with --cases=all "qtsql"; see layers.h).
+// Names: backend/rows/case/side.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSqlQuery>
+#include <QTableView>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bench_source.h"
+#include "dw_pretraga.h"
+#include "dynamic_cursor.h"
+#include "engine.h"
+#include "extremes.h"
+#include "faq_data.h"
+#include "layers.h"
+#include "paint_counter.h"
+#include "platform.h"
+#include "search_statement.h"
+#include "statements.h"
+#include "tarvo.h"
+#include "uo_srch1.h"
+#include "w_search.h"
+
+namespace {
+
+struct options {
+    bench::backend backend = bench::backend::sqlite;
+    int rows = faq_data::full_table;
+    bool all_cases = true;
+};
+
+// Takes our own options out of argv, leaving Google Benchmark's and Qt's.
+options parse_options(int& argc, char** argv)
+{
+    options parsed;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--backend=", 0) == 0)
+            parsed.backend = bench::backend_from_name(arg.substr(10));
+        else if (arg.rfind("--rows=", 0) == 0)
+            parsed.rows = std::stoi(arg.substr(7));
+        else if (arg == "--cases=search")
+            parsed.all_cases = false;
+        else if (arg == "--cases=all")
+            parsed.all_cases = true;
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    return parsed;
+}
+
+struct search_case {
+    const char* name;
+    search::criteria criteria;
+    int expected_rows;
+};
+
+class cases {
+public:
+    cases(const options& chosen, tarvo& application, engine& yardstick)
+        : opts(chosen), app(application), eng(yardstick), window(*application.w_search),
+          painted(window.dw_search->viewport())
+    {
+    }
+
+    void register_all()
+    {
+        const QString half = QString::fromLatin1(faq_data::half_word);
+        const QString none = QString::fromLatin1(faq_data::none_word);
+        const int half_rows = faq_data::half_word_count(opts.rows);
+        const std::vector<search_case> searches = {
+            {"search_question_half", {half, QStringLiteral("Question"), {}, QStringLiteral("All"), QStringLiteral("AND")}, half_rows},
+            {"search_all_half", {half, QStringLiteral("All"), {}, QStringLiteral("All"), QStringLiteral("AND")}, half_rows},
+            {"search_all_none", {none, QStringLiteral("All"), {}, QStringLiteral("All"), QStringLiteral("AND")}, 0},
+            {"search_every_row", {{}, QStringLiteral("Question"), {}, QStringLiteral("All"), QStringLiteral("AND")}, opts.rows},
+        };
+        // The layers in between, for the table that says where the time goes: the ODBC driver
+        // at every size, Qt SQL's driver on the full table.
+        odbc = make_odbc_layer();
+        for (const search_case& one : searches) {
+            add(one.name, "program", [this, one](benchmark::State& state) { program_search(state, one); }, true);
+            add(one.name, "engine", [this, one](benchmark::State& state) { engine_search(state, one); });
+            add(one.name, "odbc", [this, one](benchmark::State& state) { layer_search(state, *odbc, one); });
+        }
+        if (!opts.all_cases)
+            return;
+        qtsql = make_qtsql_layer();
+        for (const search_case& one : searches)
+            add(one.name, "qtsql", [this, one](benchmark::State& state) { layer_search(state, *qtsql, one); });
+        add("load_entry", "program", [this](benchmark::State& state) { program_load(state); });
+        add("load_entry", "engine", [this](benchmark::State& state) { engine_load(state); });
+        add("save_entry", "program", [this](benchmark::State& state) { program_save(state); });
+        add("save_entry", "engine", [this](benchmark::State& state) { engine_save(state); });
+        add("number_entry", "program", [this](benchmark::State& state) { program_number(state); });
+        add("number_entry", "engine", [this](benchmark::State& state) { engine_number(state); });
+    }
+
+private:
+    void add(const char* name, const char* side, std::function<void(benchmark::State&)> body,
+             bool manual_time = false)
+    {
+        const std::string full = std::string(bench::backend_name(opts.backend)) + "/" + std::to_string(opts.rows) + "/"
+                                 + name + "/" + side;
+        benchmark::internal::Benchmark* registered =
+            benchmark::RegisterBenchmark(full.c_str(), [body](benchmark::State& state) { body(state); });
+        with_extremes(registered)->Unit(benchmark::kMillisecond);
+        if (manual_time)
+            registered->UseManualTime();
+        else
+            registered->UseRealTime();
+    }
+
+    // The number of a stored entry in the middle of the table.
+    std::int16_t middle_entry() const { return static_cast<std::int16_t>((opts.rows + 1) / 2); }
+
+    // Click on "Search" with the criteria set, until the rows are painted in the list.
+    void program_search(benchmark::State& state, const search_case& one)
+    {
+        window.uo_prvi->sle_trazi->setText(one.criteria.text1);
+        window.uo_prvi->ddlb_polje->setCurrentText(one.criteria.field1);
+        window.uo_drugi->sle_trazi->setText(one.criteria.text2);
+        window.uo_drugi->ddlb_polje->setCurrentText(one.criteria.field2);
+        window.uo_prvi->ddlb_veza->setCurrentText(one.criteria.connector);
+        // The figure is the click until the model is filled and the view told (the handler
+        // returns); until the rows are painted is kept beside it (shown_ms), as the paint waits
+        // for the window system's next frame.
+        double shown_ms = 0;
+        for (auto _ : state) {
+            const int before = painted.count();
+            const auto clicked = std::chrono::steady_clock::now();
+            window.cb_search_clicked();
+            const auto filled = std::chrono::steady_clock::now();
+            if (!painted.wait_for_paint_after(before)) {
+                state.SkipWithError("the list was not painted");
+                break;
+            }
+            const auto shown = std::chrono::steady_clock::now();
+            state.SetIterationTime(std::chrono::duration<double>(filled - clicked).count());
+            shown_ms += std::chrono::duration<double, std::milli>(shown - clicked).count();
+        }
+        state.counters["shown_ms"] = benchmark::Counter(shown_ms, benchmark::Counter::kAvgIterations);
+        const QString expected_statement = search::compose(one.criteria);
+        if (window.pretraga->sql_select() != expected_statement)
+            state.SkipWithError(("the window ran another statement: " + window.pretraga->sql_select().toStdString()).c_str());
+        check_rows(state, window.pretraga->rowCount(), one.expected_rows);
+    }
+
+    void engine_search(benchmark::State& state, const search_case& one)
+    {
+        const std::string select = search::compose(one.criteria).toStdString();
+        std::size_t listed = 0;
+        for (auto _ : state) {
+            std::vector<engine_row> rows;
+            eng.read_list(select, rows);
+            listed = rows.size();
+            benchmark::DoNotOptimize(rows.data());
+        }
+        check_rows(state, static_cast<int>(listed), one.expected_rows);
+    }
+
+    void layer_search(benchmark::State& state, list_layer& layer, const search_case& one)
+    {
+        const QString select = search::compose(one.criteria);
+        std::size_t listed = 0;
+        for (auto _ : state) {
+            std::vector<layer_row> rows;
+            if (!layer.read_list(select, rows)) {
+                state.SkipWithError(layer.error.toStdString().c_str());
+                break;
+            }
+            listed = rows.size();
+            benchmark::DoNotOptimize(rows.data());
+        }
+        check_rows(state, static_cast<int>(listed), one.expected_rows);
+    }
+
+    void check_rows(benchmark::State& state, int listed, int expected)
+    {
+        state.counters["rows"] = listed;
+        if (listed != expected)
+            state.SkipWithError(("listed " + std::to_string(listed) + " rows, expected " + std::to_string(expected)).c_str());
+    }
+
+    // The entry window's load: the cursor over the composed statement, fetched to its end.
+    void program_load(benchmark::State& state)
+    {
+        transaction& sqlca = *app.sqlca;
+        statements::entry_texts row;
+        for (auto _ : state) {
+            dynamic_cursor dyn_cursor(sqlca, *app.sqlsa);
+            dyn_cursor.prepare(statements::load_statement(middle_entry()));
+            dyn_cursor.open();
+            while (sqlca.SQLCode == 0)
+                dyn_cursor.fetch(row);
+            dyn_cursor.close();
+        }
+        if (sqlca.SQLCode != transaction::not_found || row.odgovor.isEmpty())
+            state.SkipWithError(("load failed: " + sqlca.SQLErrText.toStdString()).c_str());
+    }
+
+    void engine_load(benchmark::State& state)
+    {
+        const std::string select = statements::load_statement(middle_entry()).toStdString();
+        engine_entry entry;
+        for (auto _ : state)
+            eng.load(select, entry);
+        if (entry.odgovor.empty())
+            state.SkipWithError("load found no entry");
+    }
+
+    // Save of an entry opened from the list: count, update, commit. The entry is written with
+    // its own texts, so the table stays as generated.
+    void program_save(benchmark::State& state)
+    {
+        transaction& sqlca = *app.sqlca;
+        const faq_data::entry made = faq_data::make_entry(middle_entry());
+        const statements::entry_texts texts{QString::fromStdString(made.adresa), QString::fromStdString(made.pitanje),
+                                            QString::fromStdString(made.proizvod), QString::fromStdString(made.lot),
+                                            QString::fromStdString(made.odgovor)};
+        for (auto _ : state) {
+            std::int16_t ima = 0;
+            statements::select_count(sqlca, middle_entry(), ima);
+            if (ima <= 0) {
+                state.SkipWithError("the entry to save is not stored");
+                break;
+            }
+            statements::update_entry(sqlca, texts, middle_entry());
+            if (sqlca.SQLCode != 0) {
+                state.SkipWithError(("update failed: " + sqlca.SQLErrText.toStdString()).c_str());
+                break;
+            }
+            sqlca.commit();
+        }
+    }
+
+    void engine_save(benchmark::State& state)
+    {
+        const faq_data::entry made = faq_data::make_entry(middle_entry());
+        const engine_entry entry{made.adresa, made.pitanje, made.proizvod, made.lot, made.odgovor};
+        for (auto _ : state)
+            eng.save(middle_entry(), entry);
+    }
+
+    void program_number(benchmark::State& state)
+    {
+        std::optional<int> broj = 0;
+        for (auto _ : state)
+            statements::select_max_rbr(*app.sqlca, broj);
+        if (app.sqlca->SQLCode != 0 || broj != opts.rows)
+            state.SkipWithError(("numbering failed: " + app.sqlca->SQLErrText.toStdString()).c_str());
+    }
+
+    void engine_number(benchmark::State& state)
+    {
+        std::optional<int> broj;
+        for (auto _ : state)
+            broj = eng.max_rbr();
+        if (broj != opts.rows)
+            state.SkipWithError("numbering found another maximum");
+    }
+
+    const options opts;
+    tarvo& app;
+    engine& eng;
+    w_search& window;
+    paint_counter painted;
+    std::unique_ptr<list_layer> odbc;
+    std::unique_ptr<list_layer> qtsql;
+};
+
+// The SQLite yardstick commits as durably as the ODBC driver does.
+void match_sqlite_durability(tarvo& app, engine& eng)
+{
+    QString synchronous;
+    {
+        QSqlQuery query(app.sqlca->database());
+        if (query.exec(QStringLiteral("PRAGMA synchronous")) && query.next())
+            synchronous = query.value(0).toString();
+    }
+    app.sqlca->rollback();
+    if (!synchronous.isEmpty())
+        eng.exec("PRAGMA synchronous=" + synchronous.toStdString());
+    std::fprintf(stderr, "bench: SQLite synchronous=%s on both connections\n", qPrintable(synchronous));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const options opts = parse_options(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qt(argc, argv);
+    // A message box would block the run; a failure is reported by the case instead.
+    platform::set_message_box_handler([](const QString& title, const QString& text) {
+        std::fprintf(stderr, "bench: message box [%s] %s\n", qPrintable(title), qPrintable(text));
+    });
+
+    bench::data_source source(opts.backend);
+    const std::unique_ptr<engine> eng = source.make_engine();
+    std::fprintf(stderr, "bench: filling faq on %s with %d entries\n", bench::backend_name(opts.backend), opts.rows);
+    eng->fill(source.schema_sql(), opts.rows);
+
+    tarvo app;
+    app.create();
+    app.open(QString());
+    if (!app.sqlca->connected()) {
+        std::fprintf(stderr, "bench: the program could not connect: %s\n", qPrintable(app.sqlca->SQLErrText));
+        return 1;
+    }
+    if (opts.backend == bench::backend::sqlite)
+        match_sqlite_durability(app, *eng);
+    QCoreApplication::processEvents();
+
+    cases all(opts, app, *eng);
+    all.register_all();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The data source "FAQ" a benchmark runs on, in a private unixODBC configuration (its own
+// odbcinst.ini and odbc.ini in a temporary folder, reached through ODBCSYSINI and ODBCINI), so
+// the user's files are never read or touched:
+//   sqlite      a fresh database file in the temporary folder;
+//   postgresql  database faq on the server that `scripts/pg start DIR` runs, DIR given in
+//               TARVO_BENCH_PG_DIR.
+// The engine's own library reaches the same database for filling and for the yardstick figures.
+
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+
+#include "engine.h"
+
+namespace bench {
+
+enum class backend { sqlite, postgresql };
+
+// "sqlite" or "postgresql"; anything else stops the program with a message.
+backend backend_from_name(const std::string& name);
+const char* backend_name(backend which);
+
+class data_source {
+public:
+    explicit data_source(backend which);
+
+    backend which() const { return kind; }
+    // The shipped schema of faq for this database.
+    std::string schema_sql() const;
+    // A new connection through the engine's own library.
+    std::unique_ptr<engine> make_engine() const;
+
+private:
+    void write_odbc_configuration(const QString& driver, const QStringList& settings);
+
+    backend kind;
+    QTemporaryDir dir;
+    QString sqlite_file;
+    int pg_port = 0;
+};
+
+} // namespace bench

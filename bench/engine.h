@@ -1,0 +1,50 @@
+#pragma once
+// The database engine reached through its own C library (sqlite3, libpq), without ODBC or Qt:
+// the yardstick the program's figures are divided by. Each call runs the same statement text
+// the program runs and reads the same columns into plain C++ structures.
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// One row of the result list, as the engine hands it over.
+struct engine_row {
+    std::optional<int> rbr;
+    std::string proizvod;
+    std::string pitanje;
+};
+
+// The five texts of one entry.
+struct engine_entry {
+    std::string adresa, pitanje, proizvod, lot, odgovor;
+};
+
+struct engine_error : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+class engine {
+public:
+    virtual ~engine() = default;
+
+    // Runs statements whose results nobody reads (set-up).
+    virtual void exec(const std::string& text) = 0;
+
+    // Drops and creates faq from the shipped schema, then stores the entries 1..rows.
+    virtual void fill(const std::string& schema_sql, int rows) = 0;
+
+    // A composed search: every row's rbr, proizvod, pitanje.
+    virtual void read_list(const std::string& select, std::vector<engine_row>& rows) = 0;
+    // The entry window's load: the five texts of the last row.
+    virtual void load(const std::string& select, engine_entry& entry) = 0;
+    // The save of an entry shown from the list: count, update when stored, commit.
+    virtual void save(int rbr, const engine_entry& entry) = 0;
+    // The numbering: the largest stored number.
+    virtual std::optional<int> max_rbr() = 0;
+};
+
+std::unique_ptr<engine> make_sqlite_engine(const std::string& file);
+// conninfo as libpq takes it ("host=... port=... dbname=... user=... password=...").
+std::unique_ptr<engine> make_postgresql_engine(const std::string& conninfo);

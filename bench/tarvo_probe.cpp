@@ -1,0 +1,47 @@
+// The program as it starts (the same sequence as its process entry), with a probe that reports
+// on standard output:
+//   tarvo_probe shown    "shown" once the search window is painted, then ends;
+//   tarvo_probe listed   then clicks "Search" with both criteria empty (every entry), and reports
+//                        "listed N" once the N rows are painted in the list, then ends.
+
+#include <QApplication>
+#include <QTableView>
+#include <cstdio>
+#include <cstring>
+
+#include "dw_pretraga.h"
+#include "first_paint.h"
+#include "paint_counter.h"
+#include "platform.h"
+#include "tarvo.h"
+#include "w_search.h"
+
+int main(int argc, char* argv[])
+{
+    const bool list_all = argc > 1 && std::strcmp(argv[1], "listed") == 0;
+    QApplication application(argc, argv);
+    // A message box would wait for a click that never comes.
+    platform::set_message_box_handler([](const QString& title, const QString& text) {
+        std::fprintf(stderr, "tarvo_probe: message box [%s] %s\n", qPrintable(title), qPrintable(text));
+    });
+    tarvo app;
+    app.create();
+    app.open(QString());
+    after_first_paint(app.w_search, [&app, list_all] {
+        if (!list_all) {
+            std::fputs("shown\n", stdout);
+        } else {
+            w_search& window = *app.w_search;
+            paint_counter painted(window.dw_search->viewport());
+            const int before = painted.count();
+            window.cb_search_clicked();
+            painted.wait_for_paint_after(before);
+            std::printf("listed %d\n", window.pretraga->rowCount());
+        }
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    });
+    const int result = QApplication::exec();
+    app.destroy();
+    return result;
+}
