@@ -23,14 +23,6 @@ using test_support::message_recorder;
 
 namespace {
 
-QStringList titles(const message_recorder& boxes)
-{
-    QStringList result;
-    for (const auto& box : boxes.boxes)
-        result << box.title;
-    return result;
-}
-
 // The data source's busy timeout (the fixture writes Timeout=2000). The SQLite ODBC driver waits
 // for it twice in one statement (measured: 4.05 s for one update against a held lock).
 constexpr qint64 busy_timeout_ms = 2000;
@@ -122,7 +114,7 @@ void tst_faults::locked_file_reports_after_the_timeout()
     qInfo("save against a locked file returned after %lld ms (busy timeout %lld ms)", save_ms, busy_timeout_ms);
     // A generous bound: this guards against a hang, it does not measure speed.
     QVERIFY2(save_ms < 2 * busy_timeout_ms + 8000, qPrintable(QString::number(save_ms)));
-    QCOMPARE(titles(boxes), QStringList({QStringLiteral("UPDATE faq SET ...")}));
+    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("UPDATE faq SET ...")}));
     QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("locked")), qPrintable(boxes.summary()));
     QVERIFY(user.app.w_main);
     QCOMPARE(window.mle_odgovor->text(), typed);
@@ -140,7 +132,7 @@ void tst_faults::locked_file_reports_after_the_timeout()
         modal_answerer yes(QStringLiteral("cb_da"));
         user.app.w_search->cb_delete_clicked();
     }
-    QCOMPARE(titles(boxes), QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed)}));
+    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed)}));
     QCOMPARE(user.listed_rows(), entries);
     boxes.boxes.clear();
 
@@ -196,7 +188,7 @@ void tst_faults::refused_statement_leaves_nothing_half_done()
     window->em_lot->setText(QStringLiteral("new lot"));
     window->mle_odgovor->setPlainText(QStringLiteral("please REFUSE this"));
     window->cb_save_clicked();
-    QCOMPARE(titles(boxes), QStringList({QStringLiteral("UPDATE faq SET ...")}));
+    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("UPDATE faq SET ...")}));
     QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("answer refused by the database")), qPrintable(boxes.summary()));
     QVERIFY(user.app.w_main);
     boxes.boxes.clear();
@@ -208,7 +200,7 @@ void tst_faults::refused_statement_leaves_nothing_half_done()
     user.app.w_main->mle_question->setPlainText(QStringLiteral("refused new entry"));
     user.app.w_main->mle_odgovor->setPlainText(QStringLiteral("REFUSE"));
     user.app.w_main->cb_save_clicked();
-    QCOMPARE(titles(boxes), QStringList({QStringLiteral("INSERT INTO faq VALUES(...)")}));
+    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("INSERT INTO faq VALUES(...)")}));
     boxes.boxes.clear();
 
     // The user goes on and deletes entry 5: its commit must carry nothing of the refused work.
@@ -266,7 +258,7 @@ void tst_faults::killed_session_keeps_the_text_and_reconnects()
     // The first save finds the session gone. Its count fails, so it goes on as an insert on the
     // new session, which the primary key refuses: nothing is written twice.
     window.cb_save_clicked();
-    QCOMPARE(titles(boxes), QStringList({QStringLiteral("ERROR!"), QStringLiteral("INSERT INTO faq VALUES(...)")}));
+    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("ERROR!"), QStringLiteral("INSERT INTO faq VALUES(...)")}));
     QVERIFY(user.app.w_main);
     QCOMPARE(window.mle_odgovor->text(), typed);
     boxes.boxes.clear();
@@ -298,7 +290,7 @@ void tst_faults::change_refused_at_commit_keeps_the_text()
     w_main* window = user.app.w_main;
     window->mle_odgovor->setPlainText(QStringLiteral("refuse me AT COMMIT"));
     window->cb_save_clicked();
-    QCOMPARE(titles(boxes), QStringList({QStringLiteral("UPDATE faq SET ...")}));
+    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("UPDATE faq SET ...")}));
     QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("refused at commit")), qPrintable(boxes.summary()));
     QVERIFY(user.app.w_main);
     QCOMPARE(window->mle_odgovor->text(), QStringLiteral("refuse me AT COMMIT"));
@@ -317,7 +309,7 @@ void tst_faults::change_refused_at_commit_keeps_the_text()
     user.app.w_main->mle_question->setPlainText(QStringLiteral("new question"));
     user.app.w_main->mle_odgovor->setPlainText(QStringLiteral("AT COMMIT"));
     user.app.w_main->cb_save_clicked();
-    QCOMPARE(titles(boxes), QStringList({QStringLiteral("INSERT INTO faq VALUES(...)")}));
+    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("INSERT INTO faq VALUES(...)")}));
     QVERIFY(user.app.w_main);
     QCOMPARE(fixture->count(), static_cast<int>(before.size()));
     user.app.w_main->close();
@@ -334,7 +326,7 @@ void tst_faults::change_refused_at_commit_keeps_the_text()
         modal_answerer yes(QStringLiteral("cb_da"));
         user.app.w_search->cb_delete_clicked();
     }
-    QCOMPARE(titles(boxes), QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(kept)}));
+    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(kept)}));
     QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("delete refused at commit")), qPrintable(boxes.summary()));
     QVERIFY(fixture->find(kept));
     fixture->exec(QStringLiteral("DROP TRIGGER faq_keep_at_commit ON faq"));

@@ -18,18 +18,6 @@ using reliability::client;
 using test_support::faq_fixture;
 using test_support::message_recorder;
 
-namespace {
-
-QStringList titles(const message_recorder& boxes)
-{
-    QStringList result;
-    for (const auto& box : boxes.boxes)
-        result << box.title;
-    return result;
-}
-
-} // namespace
-
 class tst_server_restart : public QObject {
     Q_OBJECT
     std::unique_ptr<reliability::own_cluster> cluster;
@@ -95,14 +83,14 @@ void tst_server_restart::every_operation_reports_then_works_again()
 
     // Save: the count and then the write fail; the window stays open with the user's text.
     window.cb_save_clicked();
-    QCOMPARE(titles(boxes), QStringList({QStringLiteral("ERROR!"), QStringLiteral("INSERT INTO faq VALUES(...)")}));
+    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("ERROR!"), QStringLiteral("INSERT INTO faq VALUES(...)")}));
     QVERIFY(user.app.w_main);
     QCOMPARE(window.mle_odgovor->toPlainText(), typed);
     boxes.boxes.clear();
 
     // Search: reported, the list is empty, the criteria stay.
     search.cb_search_clicked();
-    QCOMPARE(titles(boxes), QStringList({QStringLiteral("Search")}));
+    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("Search")}));
     QCOMPARE(user.listed_rows(), 0);
     boxes.boxes.clear();
 
@@ -112,16 +100,16 @@ void tst_server_restart::every_operation_reports_then_works_again()
         search.cb_delete_clicked();
         QCOMPARE(yes.questions.size(), 1);
     }
-    QCOMPARE(titles(boxes), QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed),
+    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed),
                                          QStringLiteral("Search")}));
     boxes.boxes.clear();
 
     // Load and numbering in another client's entry window.
     other.app.open_w_main(QString::number(edited));
-    QCOMPARE(titles(boxes), QStringList({QStringLiteral("DataBase Error!")}));
+    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("DataBase Error!")}));
     boxes.boxes.clear();
     other.app.open_w_main(QStringLiteral("0"));
-    QCOMPARE(titles(boxes), QStringList({QStringLiteral("Error")}));
+    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("Error")}));
     QCOMPARE(boxes.boxes.first().text, QStringLiteral("Database error. NewID failed."));
     boxes.boxes.clear();
 
@@ -173,7 +161,7 @@ void tst_server_restart::restart_while_idle_costs_one_failed_statement()
 
     // The first statement finds the old connection gone and says so; the next one reconnects.
     user.app.w_search->cb_search_clicked();
-    QCOMPARE(titles(boxes), QStringList({QStringLiteral("Search")}));
+    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("Search")}));
     boxes.boxes.clear();
     user.app.w_search->cb_search_clicked();
     QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));

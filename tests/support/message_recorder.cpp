@@ -10,6 +10,14 @@ message_recorder::message_recorder()
 
 message_recorder::~message_recorder() { platform::set_message_box_handler(std::move(previous)); }
 
+QStringList message_recorder::titles() const
+{
+    QStringList result;
+    for (const box& shown : boxes)
+        result << shown.title;
+    return result;
+}
+
 QString message_recorder::summary() const
 {
     QStringList lines;

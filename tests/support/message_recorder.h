@@ -3,6 +3,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "platform.h"
 
@@ -21,6 +22,8 @@ public:
     message_recorder& operator=(const message_recorder&) = delete;
 
     QList<box> boxes;
+    // The titles of every box, in the order they were shown.
+    QStringList titles() const;
     // Title and text of every box, for readable failure output.
     QString summary() const;
 
