@@ -1,7 +1,6 @@
 #include "dynamic_cursor.h"
 
-#include <QSqlError>
-#include <QVariant>
+#include "odbc_statement.h"
 
 dynamic_cursor::dynamic_cursor(transaction& session, dynamic_staging_area& staging)
     : sqlca(session), sqlsa(staging)
@@ -19,44 +18,42 @@ void dynamic_cursor::prepare(const QString& text)
 void dynamic_cursor::open()
 {
     close();
-    if (sqlca.refuse_when_not_connected())
-        return;
-    query.emplace(sqlca.database());
-    query->setForwardOnly(true);
-    if (!query->exec(sqlsa.statement)) {
-        sqlca.failed(query->lastError());
-        close();
-        return;
-    }
-    sqlca.succeeded();
+    // Opening is a read: on a lost connection it runs once more on a new one.
+    sqlca.run_read([this](SQLHDBC connection) {
+        statement = std::make_unique<odbc_statement>(connection);
+        if (statement->execute(sqlsa.statement)) {
+            sqlca.succeeded();
+            return;
+        }
+        sqlca.failed(statement->error());
+        statement.reset();
+    });
 }
 
 void dynamic_cursor::fetch(statements::entry_texts& into)
 {
-    if (!query) {
-        sqlca.failed(QStringLiteral("Cursor is not open."));
+    if (!statement) {
+        sqlca.failed(store_error{{}, QStringLiteral("Cursor is not open.")});
         return;
     }
-    if (!query->next()) {
-        if (query->lastError().isValid())
-            sqlca.failed(query->lastError());
-        else
-            sqlca.succeeded(transaction::not_found);
+    switch (statement->fetch()) {
+    case odbc_statement::fetched::end:
+        sqlca.succeeded(transaction::not_found);
+        return;
+    case odbc_statement::fetched::failed:
+        sqlca.failed(statement->error());
+        return;
+    case odbc_statement::fetched::row:
+        break;
+    }
+    statements::entry_texts row;
+    if (!statement->text(1, row.adresa) || !statement->text(2, row.pitanje) || !statement->text(3, row.proizvod)
+        || !statement->text(4, row.lot) || !statement->text(5, row.odgovor)) {
+        sqlca.failed(statement->error());
         return;
     }
-    into.adresa = query->value(0).toString();
-    into.pitanje = query->value(1).toString();
-    into.proizvod = query->value(2).toString();
-    into.lot = query->value(3).toString();
-    into.odgovor = query->value(4).toString();
+    into = std::move(row);
     sqlca.succeeded();
 }
 
-void dynamic_cursor::close()
-{
-    if (!query)
-        return;
-    query->finish();
-    query.reset();
-    sqlca.read_done();
-}
+void dynamic_cursor::close() { statement.reset(); }

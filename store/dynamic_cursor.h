@@ -2,12 +2,13 @@
 // A cursor over a composed select, prepared in a staging area (`sqlsa`) and fetched row by
 // row into the five entry texts: the way the entry window loads one entry.
 
-#include <QSqlQuery>
 #include <QString>
-#include <optional>
+#include <memory>
 
 #include "statements.h"
 #include "transaction.h"
+
+class odbc_statement;
 
 // `sqlsa`: holds the text of the prepared dynamic statement.
 struct dynamic_staging_area {
@@ -26,11 +27,11 @@ public:
     void open();
     // FETCH into the five texts: SQLCode 0 with a row, 100 after the last, -1 on failure.
     void fetch(statements::entry_texts& into);
-    // CLOSE: frees the statement and ends an idle read transaction.
+    // CLOSE: frees the statement.
     void close();
 
 private:
     transaction& sqlca;
     dynamic_staging_area& sqlsa;
-    std::optional<QSqlQuery> query;
+    std::unique_ptr<odbc_statement> statement;
 };

@@ -2,13 +2,13 @@
 // Every statement the program issues on the table faq, with its text and the order in which
 // its values are bound. Each leaves SQLCode and SQLErrText set on the session.
 
-#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
+#include "list_reader.h"
 #include "transaction.h"
 
 namespace statements {
@@ -52,21 +52,14 @@ void select_max_rbr(transaction& sqlca, std::optional<int>& broj);
 // How many rows carry the number; ima keeps its value when the statement fails.
 void select_count(transaction& sqlca, std::int16_t a_rbr, std::int16_t& ima);
 
-// Changes; a failed change is rolled back at once, keeping its error report.
+// Changes; a failed change is rolled back at once, keeping its error report. A change is never
+// run again on a new connection: its loss is reported by the commit.
 void update_entry(transaction& sqlca, const entry_texts& entry, std::int16_t a_rbr);
 void insert_entry(transaction& sqlca, std::int16_t a_rbr, const entry_texts& entry, const QString& datum);
 void delete_entry(transaction& sqlca, std::int16_t rbr);
 
 // "SELECT adresa, ... WHERE rbr=" followed by the number.
 QString load_statement(std::int16_t broj);
-
-// Receives the rows of a list query one at a time, in the order the database returns them.
-// The texts come in UTF-8, as views that are valid only during the call.
-class list_sink {
-public:
-    virtual ~list_sink() = default;
-    virtual void row(std::optional<int> rbr, QByteArrayView proizvod, QByteArrayView pitanje) = 0;
-};
 
 // Runs a composed list query and hands every row it returns to the sink. When the query fails,
 // SQLCode is -1 and the rows already handed over are not part of any result.

@@ -1,31 +1,23 @@
 #include "transaction.h"
 
 #include <QRegularExpression>
+#include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlQuery>
 #include <QVariant>
-#include <sql.h>
 #include <sqlext.h>
 #include <utility>
 
 namespace {
 
-// Asks the ODBC driver whether the connection is gone (server stopped, restarted, network
-// lost). This reads the driver's own state, no round trip. A driver that cannot tell is taken
-// to be connected, so nothing is reopened on a guess.
-bool connection_dead(const QSqlDatabase& db)
+// The driver's own flag for a connection it found gone. Read from the driver's state, no round
+// trip; a driver that cannot tell is taken to be connected.
+bool driver_says_dead(SQLHDBC connection)
 {
-    if (!db.isOpen() || db.driver() == nullptr)
-        return false;
-    const QVariant handle = db.driver()->handle();
-    if (qstrcmp(handle.typeName(), "void*") != 0)
-        return false;
-    const SQLHANDLE hdbc = *static_cast<const SQLHANDLE*>(handle.constData());
-    if (hdbc == nullptr)
+    if (connection == SQL_NULL_HDBC)
         return false;
     SQLUINTEGER dead = SQL_CD_FALSE;
-    const SQLRETURN result = SQLGetConnectAttr(hdbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
+    const SQLRETURN result = SQLGetConnectAttr(connection, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
     return SQL_SUCCEEDED(result) && dead == SQL_CD_TRUE;
 }
 
@@ -78,9 +70,9 @@ void transaction::connect()
         }
     }
     connect_error.clear();
+    // Reads run on their own until a change opens a transaction.
+    set_driver_autocommit(true);
     succeeded();
-    if (!AutoCommit)
-        begin_manual_transaction();
 }
 
 void transaction::disconnect()
@@ -91,11 +83,12 @@ void transaction::disconnect()
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.isOpen()) {
             // Leave nothing pending: SQLite keeps its file locked by an open transaction.
-            db.rollback();
+            SQLEndTran(SQL_HANDLE_DBC, odbc_connection(), SQL_ROLLBACK);
             db.close();
         }
     }
     QSqlDatabase::removeDatabase(name);
+    change_pending = false;
 }
 
 bool transaction::connected() const
@@ -105,71 +98,161 @@ bool transaction::connected() const
 
 QSqlDatabase transaction::database() const { return QSqlDatabase::database(name, false); }
 
-void transaction::begin_manual_transaction()
-{
-    // QODBC's transaction() switches automatic commit off; commit() and rollback() switch it
-    // back on, so it is called again after each of them.
-    database().transaction();
-}
-
-void transaction::end_transaction(bool commit_it)
+SQLHDBC transaction::odbc_connection() const
 {
     if (!connected())
+        return SQL_NULL_HDBC;
+    const QSqlDatabase db = database();
+    const QVariant handle = db.driver() != nullptr ? db.driver()->handle() : QVariant();
+    if (qstrcmp(handle.typeName(), "void*") != 0)
+        return SQL_NULL_HDBC;
+    return *static_cast<const SQLHDBC*>(handle.constData());
+}
+
+void transaction::set_driver_autocommit(bool on)
+{
+    // Only a flag in the drivers: psqlODBC and the SQLite driver open the transaction with the
+    // next statement.
+    SQLSetConnectAttr(odbc_connection(), SQL_ATTR_AUTOCOMMIT,
+                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
+                      SQL_IS_UINTEGER);
+}
+
+SQLHDBC transaction::statement_connection()
+{
+    if (connected() && !lost)
+        return odbc_connection();
+    // One attempt per statement, and only for a session the program connected: a change still
+    // pending on a lost connection must first be reported by its commit or rollback.
+    if (connect_attempted && !change_pending && reopen())
+        return odbc_connection();
+    failed(unusable_text());
+    return SQL_NULL_HDBC;
+}
+
+bool transaction::reopen()
+{
+    if (!QSqlDatabase::contains(name))
+        return false;
+    QSqlDatabase db = database();
+    // Closing frees the old ODBC connection: no statement may hold its handle across this.
+    db.close();
+    if (!db.open()) {
+        connect_error = db.lastError().text();
+        lost = false; // now simply not connected; the next statement tries again
+        return false;
+    }
+    connect_error.clear();
+    lost = false;
+    change_pending = false;
+    set_driver_autocommit(true);
+    return true;
+}
+
+void transaction::run_read(const std::function<void(SQLHDBC)>& read)
+{
+    for (int attempt = 1;; ++attempt) {
+        const SQLHDBC connection = statement_connection();
+        if (connection == SQL_NULL_HDBC)
+            return;
+        read(connection);
+        // A read lost with its connection is worth one more try on a new one; a read inside a
+        // pending change is not (the change died with the connection).
+        if (SQLCode >= 0 || !lost || change_pending || attempt > 1)
+            return;
+    }
+}
+
+SQLHDBC transaction::begin_change()
+{
+    const SQLHDBC connection = statement_connection();
+    if (connection != SQL_NULL_HDBC && !AutoCommit && !change_pending)
+        set_driver_autocommit(false);
+    return connection;
+}
+
+void transaction::change_succeeded()
+{
+    if (!AutoCommit)
+        change_pending = true;
+    succeeded();
+}
+
+void transaction::change_failed(const store_error& error)
+{
+    failed(error);
+    if (lost || !connected() || AutoCommit) {
+        // Nothing to undo here: the server threw the lost connection's work away.
+        change_pending = lost && change_pending;
         return;
-    if (lost) {
-        // The server has already thrown away whatever the lost connection had pending; a commit
-        // that a driver might answer with success must not claim the change was stored.
+    }
+    const long code = SQLCode;
+    const QString text = SQLErrText;
+    if (end_transaction(SQL_ROLLBACK))
+        set_driver_autocommit(true);
+    change_pending = false;
+    SQLCode = code;
+    SQLErrText = text;
+}
+
+bool transaction::end_transaction(SQLSMALLINT completion)
+{
+    const SQLHDBC connection = odbc_connection();
+    if (SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, connection, completion)))
+        return true;
+    failed(odbc_diagnostics(SQL_HANDLE_DBC, connection,
+                            completion == SQL_COMMIT ? QStringLiteral("Unable to commit transaction")
+                                                     : QStringLiteral("Unable to roll back transaction")));
+    return false;
+}
+
+void transaction::commit()
+{
+    if (!connected() || lost) {
+        // A change pending on a lost connection is gone with it: say so, never success.
+        const bool had_change = change_pending;
         change_pending = false;
-        if (commit_it)
+        if (had_change || !connected())
             failed(unusable_text());
         else
             succeeded();
         return;
     }
-    QSqlDatabase db = database();
-    const bool ok = commit_it ? db.commit() : db.rollback();
-    if (ok)
-        succeeded();
-    else
-        failed(db.lastError());
+    const bool committed = end_transaction(SQL_COMMIT);
     change_pending = false;
-    if (!AutoCommit && !lost)
-        begin_manual_transaction();
-}
-
-void transaction::commit()
-{
-    if (refuse_when_unusable())
+    if (committed) {
+        set_driver_autocommit(true);
+        succeeded();
         return;
-    end_transaction(true);
+    }
+    if (lost)
+        return;
+    // The database refused the commit (a deferred check, a busy file): make sure the refused
+    // change is not committed later with another one, keeping the report of the refusal.
+    const long code = SQLCode;
+    const QString text = SQLErrText;
+    if (end_transaction(SQL_ROLLBACK))
+        set_driver_autocommit(true);
+    SQLCode = code;
+    SQLErrText = text;
 }
 
 void transaction::rollback()
 {
-    if (refuse_when_unusable())
+    if (!connected() || lost) {
+        change_pending = false;
+        if (!connected())
+            failed(unusable_text());
+        else
+            succeeded(); // the server has thrown the lost connection's work away already
         return;
-    end_transaction(false);
-}
-
-void transaction::read_done()
-{
-    if (change_pending || AutoCommit || !connected())
-        return;
-    const long code = SQLCode;
-    const QString text = SQLErrText;
-    end_transaction(false);
-    SQLCode = code;
-    SQLErrText = text;
-}
-
-void transaction::undo_failed_change()
-{
-    const long code = SQLCode;
-    const QString text = SQLErrText;
-    if (connected())
-        end_transaction(false);
-    SQLCode = code;
-    SQLErrText = text;
+    }
+    const bool rolled_back = end_transaction(SQL_ROLLBACK);
+    change_pending = false;
+    if (rolled_back) {
+        set_driver_autocommit(true);
+        succeeded();
+    }
 }
 
 void transaction::succeeded(long code)
@@ -178,10 +261,10 @@ void transaction::succeeded(long code)
     SQLErrText.clear();
 }
 
-void transaction::failed(const QSqlError& error)
+void transaction::failed(const store_error& error)
 {
-    failed(error.text());
-    if (!lost && connection_dead(database()))
+    failed(error.text);
+    if (!lost && (error.connection_lost() || driver_says_dead(odbc_connection())))
         lost = true;
 }
 
@@ -196,46 +279,4 @@ QString transaction::unusable_text() const
     if (lost)
         return QStringLiteral("The connection to the database was lost.");
     return connect_error.isEmpty() ? QStringLiteral("Not connected to the database.") : connect_error;
-}
-
-bool transaction::refuse_when_unusable()
-{
-    if (connected())
-        return false;
-    failed(unusable_text());
-    return true;
-}
-
-bool transaction::refuse_when_not_connected()
-{
-    if (connected() && !lost)
-        return false;
-    // One attempt per statement, and only for a session the program connected: a change still
-    // pending on a lost connection must first be reported by its commit.
-    if (connect_attempted && !change_pending && reopen())
-        return false;
-    failed(unusable_text());
-    return true;
-}
-
-bool transaction::reopen()
-{
-    if (!QSqlDatabase::contains(name))
-        return false;
-    QSqlDatabase db = database();
-    if (db.isOpen()) {
-        db.rollback();
-        db.close();
-    }
-    if (!db.open()) {
-        connect_error = db.lastError().text();
-        lost = false; // now simply not connected; the next statement tries again
-        return false;
-    }
-    connect_error.clear();
-    lost = false;
-    change_pending = false;
-    if (!AutoCommit)
-        begin_manual_transaction();
-    return true;
 }

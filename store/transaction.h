@@ -1,19 +1,27 @@
 #pragma once
-// `sqlca`: the one database session of the program, over Qt SQL's ODBC driver.
-// After every statement SQLCode tells the outcome (0 success, 100 no more rows, -1 failure)
-// and SQLErrText holds the database's message.
+// `sqlca`: the one database session of the program. Qt's ODBC driver opens the connection;
+// statements, commits and rollbacks run straight on its ODBC handle. After every statement
+// SQLCode tells the outcome (0 success, 100 no more rows, -1 failure) and SQLErrText holds the
+// database's message.
 //
-// The session survives a database that goes away and comes back: when the connection never
-// opened, or a failed statement left it dead (the server stopped or restarted), the next
-// statement first opens it again, once, without waiting. The failed statement itself is
-// reported as usual; a change that was pending on the lost connection is never replaced by
-// a fresh session until its commit or rollback has reported the loss.
+// With AutoCommit false, a change (update, insert, delete) opens a transaction that only
+// commit() or rollback() ends. A read while no change waits runs on its own, so no idle
+// transaction keeps locks on a shared server or holds a SQLite file, and it costs no extra
+// exchange with the server.
+//
+// The session survives a database that goes away and comes back. A failure that says the
+// connection is gone (by its SQLSTATE, or the driver's own flag) marks the session lost, and
+// the next statement runs on a new connection. A read that failed that way runs once more on a
+// new connection; a change never does: a change pending on the lost connection is reported by
+// its commit or rollback before anything else may run.
 
-#include <QSqlDatabase>
 #include <QString>
+#include <functional>
+#include <sql.h>
 
-class QSqlError;
-class QSqlQuery;
+#include "odbc_error.h"
+
+class QSqlDatabase;
 
 class transaction {
 public:
@@ -38,39 +46,43 @@ public:
     void disconnect();
     bool connected() const;
 
-    // End the transaction. Neither changes what the last statement reported unless it fails.
+    // End the pending change. Each sets SQLCode to its own outcome.
     void commit();
     void rollback();
 
-    // A query on this session, or nullptr-equivalent state: when the connection never opened,
-    // the query cannot run and the connect failure is what the caller reports.
-    QSqlDatabase database() const;
-    const QString& connection_name() const { return name; }
+    // Runs a read. `read` gets the connection and reports through succeeded() or failed(). When
+    // the connection was lost and no change waits, it runs once more on a new connection.
+    void run_read(const std::function<void(SQLHDBC)>& read);
+
+    // The connection for a change, inside a transaction; SQL_NULL_HDBC (with SQLCode and
+    // SQLErrText set) when no statement can run. Then exactly one of change_succeeded() or
+    // change_failed().
+    SQLHDBC begin_change();
+    void change_succeeded();
+    // Rolls back whatever the failed change may have left, keeping its error report.
+    void change_failed(const store_error& error);
 
     // Outcome bookkeeping for the statements.
     void succeeded(long code = success);
-    void failed(const QSqlError& error);
-    void failed(const QString& text);
-    // Called before every statement: opens a missing or lost connection again (one attempt).
-    // True (and SQLCode/SQLErrText set to the reason) when no statement can run.
-    bool refuse_when_not_connected();
-    // The last failure left the connection dead; the next statement reconnects first.
+    void failed(const store_error& error);
+
+    // The Qt connection under the session, for the driver's own questions (name, state). Not for
+    // running statements: those go through run_read() and begin_change().
+    QSqlDatabase database() const;
+    const QString& connection_name() const { return name; }
+    // The last failure showed the connection gone; the next statement opens a new one.
     bool session_lost() const { return lost; }
 
-    // A change (update, insert, delete) ran and waits for its commit or rollback.
-    void change_made() { change_pending = true; }
-    // After a read: unless a change waits for its commit, end the transaction so that no idle
-    // transaction keeps locks on a shared server or holds a SQLite file.
-    void read_done();
-    // After a failed change: roll back whatever it may have left, keeping its error report.
-    void undo_failed_change();
-
 private:
-    void begin_manual_transaction();
-    void end_transaction(bool commit_it);
-    // Commit and rollback never reconnect: a fresh session would hide the loss of the change.
-    bool refuse_when_unusable();
+    // The ODBC connection for the next statement: opens a missing or lost connection again
+    // (one attempt) unless a change still waits on the lost one. SQL_NULL_HDBC when none.
+    SQLHDBC statement_connection();
+    SQLHDBC odbc_connection() const;
     bool reopen();
+    void set_driver_autocommit(bool on);
+    // SQLEndTran; false (with the failure reported) when it failed.
+    bool end_transaction(SQLSMALLINT completion);
+    void failed(const QString& text);
     QString unusable_text() const;
 
     QString name;

@@ -1,0 +1,149 @@
+#include "list_reader.h"
+
+#include <QByteArray>
+#include <QStringEncoder>
+#include <langinfo.h>
+#include <limits>
+#include <sqlext.h>
+#include <vector>
+
+#include "odbc_statement.h"
+
+namespace {
+
+// Room for the usual product and question; a longer value is read again in pieces.
+constexpr SQLLEN proizvod_buffer = 512;
+constexpr SQLLEN pitanje_buffer = 2048;
+
+// Narrow text comes in the encoding of the process's locale. When that is UTF-8 it is the
+// databases' own text, which the drivers then hand over without converting it (UTF-16 costs
+// them a conversion of every value); in any other locale the texts are read as UTF-16.
+bool locale_is_utf8()
+{
+    const char* codeset = nl_langinfo(CODESET);
+    return codeset != nullptr && (qstricmp(codeset, "UTF-8") == 0 || qstricmp(codeset, "UTF8") == 0);
+}
+
+// One text column, read as UTF-8 or as UTF-16 into a buffer that every row reuses; the value is
+// handed on in UTF-8, as a view of that buffer or of `text`.
+class text_column {
+public:
+    text_column(SQLUSMALLINT column, SQLLEN bytes, bool utf8)
+        : number(column), c_type(utf8 ? SQL_C_CHAR : SQL_C_WCHAR), unit(utf8 ? 1 : SQLLEN(sizeof(SQLWCHAR))),
+          buffer(std::size_t(bytes / SQLLEN(sizeof(SQLWCHAR))))
+    {
+    }
+
+    // Bound columns are filled by SQLFetch; false when the driver refused.
+    bool bind(SQLHSTMT statement)
+    {
+        bound = SQL_SUCCEEDED(SQLBindCol(statement, number, c_type, buffer.data(), buffer_bytes(), &indicator));
+        return bound;
+    }
+
+    // The value in the current row; false when the driver failed.
+    bool read(SQLHSTMT statement, QByteArrayView& value)
+    {
+        value = {};
+        if (bound) {
+            if (indicator == SQL_NULL_DATA)
+                return true;
+            if (indicator != SQL_NO_TOTAL && indicator < buffer_bytes()) {
+                value = decoded(bytes(), indicator);
+                return true;
+            }
+        }
+        // Longer than the buffer (or not bound): the whole value again, piece by piece.
+        pieces.clear();
+        for (;;) {
+            SQLLEN length = 0;
+            const SQLRETURN result = SQLGetData(statement, number, c_type, buffer.data(), buffer_bytes(), &length);
+            if (result == SQL_NO_DATA)
+                break;
+            if (!SQL_SUCCEEDED(result))
+                return false;
+            if (length == SQL_NULL_DATA)
+                return true;
+            const bool last = result == SQL_SUCCESS || (length != SQL_NO_TOTAL && length < buffer_bytes());
+            pieces.append(bytes(), last ? length : buffer_bytes() - unit); // the rest of a full buffer is its terminator
+            if (last)
+                break;
+        }
+        value = decoded(pieces.constData(), pieces.size());
+        return true;
+    }
+
+private:
+    SQLLEN buffer_bytes() const { return SQLLEN(buffer.size() * sizeof(SQLWCHAR)); }
+    const char* bytes() const { return reinterpret_cast<const char*>(buffer.data()); }
+
+    QByteArrayView decoded(const char* data, qsizetype length)
+    {
+        if (unit == 1)
+            return QByteArrayView(data, length);
+        // UTF-16 into the same QByteArray every row: no allocation once it is large enough.
+        const QStringView utf16(reinterpret_cast<const char16_t*>(data), length / unit);
+        text.resize(to_utf8.requiredSpace(utf16.size()));
+        char* end = to_utf8.appendToBuffer(text.data(), utf16);
+        text.truncate(end - text.constData());
+        return text;
+    }
+
+    SQLUSMALLINT number;
+    SQLSMALLINT c_type;
+    SQLLEN unit;                  // bytes per code unit
+    std::vector<SQLWCHAR> buffer; // SQLWCHAR keeps UTF-16 aligned; UTF-8 uses its bytes
+    bool bound = false;
+    SQLLEN indicator = 0;         // of the bound buffer
+    QByteArray pieces;            // a long value, put together
+    QByteArray text;              // a value converted from UTF-16
+    // Each value is complete; a byte order mark at its start belongs to the text.
+    QStringEncoder to_utf8{QStringEncoder::Utf8,
+                           QStringEncoder::Flag::Stateless | QStringEncoder::Flag::ConvertInitialBom};
+};
+
+} // namespace
+
+std::optional<store_error> read_list(SQLHDBC connection, const QString& select, list_sink& sink, qsizetype& rows_read)
+{
+    odbc_statement statement(connection);
+    if (!statement.execute(select))
+        return statement.error();
+    const SQLHSTMT handle = statement.handle();
+
+    // A bound text that did not fit is read again with SQLGetData, which a driver allows on a
+    // bound column only when it says so; otherwise the texts are not bound at all.
+    SQLUINTEGER getdata_extensions = 0;
+    SQLGetInfo(connection, SQL_GETDATA_EXTENSIONS, &getdata_extensions, sizeof getdata_extensions, nullptr);
+    const bool bind_texts = (getdata_extensions & SQL_GD_BOUND) != 0;
+
+    SQLBIGINT number = 0;
+    SQLLEN number_indicator = 0;
+    const bool utf8 = locale_is_utf8();
+    text_column proizvod(2, proizvod_buffer, utf8);
+    text_column pitanje(3, pitanje_buffer, utf8);
+    const bool bound = SQL_SUCCEEDED(SQLBindCol(handle, 1, SQL_C_SBIGINT, &number, 0, &number_indicator))
+                       && (!bind_texts || (proizvod.bind(handle) && pitanje.bind(handle)));
+    if (!bound)
+        return odbc_diagnostics(SQL_HANDLE_STMT, handle, QStringLiteral("Unable to bind column"));
+
+    for (;;) {
+        switch (statement.fetch()) {
+        case odbc_statement::fetched::end:
+            return std::nullopt;
+        case odbc_statement::fetched::failed:
+            return statement.error();
+        case odbc_statement::fetched::row:
+            break;
+        }
+        // A number beyond 32 bits is no entry number either.
+        const bool has_number = number_indicator != SQL_NULL_DATA && number >= std::numeric_limits<int>::min()
+                                && number <= std::numeric_limits<int>::max();
+        QByteArrayView proizvod_value;
+        QByteArrayView pitanje_value;
+        if (!proizvod.read(handle, proizvod_value) || !pitanje.read(handle, pitanje_value))
+            return odbc_diagnostics(SQL_HANDLE_STMT, handle, QStringLiteral("Unable to fetch next"));
+        sink.row(has_number ? std::optional<int>(int(number)) : std::nullopt, proizvod_value, pitanje_value);
+        ++rows_read;
+    }
+}

@@ -1,0 +1,32 @@
+#include "odbc_error.h"
+
+#include <iterator>
+#include <sqlext.h>
+
+bool store_error::connection_lost() const
+{
+    return sqlstate.startsWith(QLatin1String("08")) || sqlstate == QLatin1String("57P01")
+           || sqlstate == QLatin1String("57P02") || sqlstate == QLatin1String("57P03");
+}
+
+store_error odbc_diagnostics(SQLSMALLINT handle_type, SQLHANDLE handle, const QString& what)
+{
+    store_error error;
+    QString messages;
+    SQLWCHAR sqlstate[6] = {};
+    SQLWCHAR message[1024] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    for (SQLSMALLINT record = 1;
+         SQL_SUCCEEDED(SQLGetDiagRecW(handle_type, handle, record, sqlstate, &native, message,
+                                      SQLSMALLINT(std::size(message)), &length));
+         ++record) {
+        if (!messages.isEmpty())
+            messages += QLatin1Char(' ');
+        messages += QString::fromUtf16(reinterpret_cast<const char16_t*>(message));
+        if (error.sqlstate.isEmpty())
+            error.sqlstate = QString::fromUtf16(reinterpret_cast<const char16_t*>(sqlstate));
+    }
+    error.text = messages.isEmpty() ? what : messages + QLatin1Char(' ') + what;
+    return error;
+}

@@ -1,0 +1,120 @@
+#include "odbc_statement.h"
+
+#include <iterator>
+#include <sqlext.h>
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC's SQLWCHAR holds UTF-16");
+
+odbc_statement::odbc_statement(SQLHDBC connection)
+{
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection, &statement))) {
+        statement = SQL_NULL_HSTMT;
+        fail(SQL_HANDLE_DBC, connection, "Unable to allocate statement");
+    }
+}
+
+odbc_statement::~odbc_statement()
+{
+    if (statement != SQL_NULL_HSTMT)
+        SQLFreeHandle(SQL_HANDLE_STMT, statement);
+}
+
+bool odbc_statement::fail(SQLSMALLINT handle_type, SQLHANDLE handle, const char* what)
+{
+    last_error = odbc_diagnostics(handle_type, handle, QString::fromLatin1(what));
+    return false;
+}
+
+void odbc_statement::bind(std::int32_t number)
+{
+    bound_value& value = values.emplace_back();
+    value.number = number;
+}
+
+void odbc_statement::bind(const QString& text)
+{
+    bound_value& value = values.emplace_back();
+    value.text = text.isNull() ? QStringLiteral("") : text;
+    value.is_text = true;
+}
+
+bool odbc_statement::execute(const QString& text)
+{
+    if (!allocated())
+        return false;
+    SQLUSMALLINT position = 0;
+    for (bound_value& value : values) {
+        ++position;
+        SQLRETURN bound = SQL_ERROR;
+        if (value.is_text) {
+            value.indicator = SQLLEN(value.text.size()) * SQLLEN(sizeof(SQLWCHAR));
+            // Long texts go as long varchar, which every driver takes at any length.
+            bound = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_WCHAR,
+                                     value.text.size() > 254 ? SQL_WLONGVARCHAR : SQL_WVARCHAR, 0, 0,
+                                     const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(value.text.utf16())), value.indicator, &value.indicator);
+        } else {
+            bound = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0,
+                                     &value.number, 0, &value.indicator);
+        }
+        if (!SQL_SUCCEEDED(bound))
+            return fail(SQL_HANDLE_STMT, statement, "Unable to bind variable");
+    }
+    const SQLRETURN result =
+        SQLExecDirectW(statement, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(text.utf16())),
+                       SQLINTEGER(text.size()));
+    if (!SQL_SUCCEEDED(result) && result != SQL_NO_DATA)
+        return fail(SQL_HANDLE_STMT, statement, "Unable to execute statement");
+    return true;
+}
+
+odbc_statement::fetched odbc_statement::fetch()
+{
+    const SQLRETURN result = SQLFetch(statement);
+    if (result == SQL_NO_DATA)
+        return fetched::end;
+    if (!SQL_SUCCEEDED(result)) {
+        fail(SQL_HANDLE_STMT, statement, "Unable to fetch next");
+        return fetched::failed;
+    }
+    return fetched::row;
+}
+
+bool odbc_statement::number(SQLUSMALLINT column, std::optional<std::int64_t>& value)
+{
+    SQLBIGINT number = 0;
+    SQLLEN indicator = 0;
+    if (!SQL_SUCCEEDED(SQLGetData(statement, column, SQL_C_SBIGINT, &number, 0, &indicator)))
+        return fail(SQL_HANDLE_STMT, statement, "Unable to fetch next");
+    value = indicator == SQL_NULL_DATA ? std::nullopt : std::optional<std::int64_t>(number);
+    return true;
+}
+
+bool odbc_statement::text(SQLUSMALLINT column, QString& value)
+{
+    value.clear();
+    // Read in pieces: a driver reports the whole length only when it knows it.
+    char16_t buffer[2048];
+    bool null = true;
+    for (;;) {
+        SQLLEN length = 0;
+        const SQLRETURN result = SQLGetData(statement, column, SQL_C_WCHAR, buffer, sizeof buffer, &length);
+        if (result == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(result))
+            return fail(SQL_HANDLE_STMT, statement, "Unable to fetch next");
+        if (length == SQL_NULL_DATA)
+            break;
+        null = false;
+        const qsizetype capacity = qsizetype(std::size(buffer)) - 1; // the rest is the terminator
+        const bool last = result == SQL_SUCCESS || (length != SQL_NO_TOTAL && length / SQLLEN(sizeof(char16_t)) <= capacity);
+        value.append(reinterpret_cast<const QChar*>(buffer), last ? length / SQLLEN(sizeof(char16_t)) : capacity);
+        if (last)
+            break;
+    }
+    // A null column reads as a null QString, an empty one as "".
+    if (null)
+        value = QString();
+    else if (value.isNull())
+        value = QStringLiteral("");
+    return true;
+}

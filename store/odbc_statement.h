@@ -1,0 +1,56 @@
+#pragma once
+// One ODBC statement on a connection: allocated when made, freed when it goes out of scope on
+// every path. Values are bound in the order of the text's "?" markers; a failure leaves the
+// driver's diagnostics in error().
+
+#include <QString>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <sql.h>
+
+#include "odbc_error.h"
+
+class odbc_statement {
+public:
+    // Allocates the statement; allocated() tells whether the driver gave one.
+    explicit odbc_statement(SQLHDBC connection);
+    ~odbc_statement();
+    odbc_statement(const odbc_statement&) = delete;
+    odbc_statement& operator=(const odbc_statement&) = delete;
+
+    bool allocated() const { return statement != SQL_NULL_HSTMT; }
+
+    // The next marker's value. A null QString binds as the empty text: entries keep "" as typed.
+    void bind(std::int32_t number);
+    void bind(const QString& text);
+
+    // Runs the text with the values bound so far. "No data" (an update or delete that met no
+    // row) is a success.
+    bool execute(const QString& text);
+
+    enum class fetched { row, end, failed };
+    fetched fetch();
+
+    // Column values of the current row (1-based columns). False when the driver failed.
+    bool number(SQLUSMALLINT column, std::optional<std::int64_t>& value);
+    bool text(SQLUSMALLINT column, QString& value);
+
+    const store_error& error() const { return last_error; }
+    SQLHSTMT handle() const { return statement; }
+
+private:
+    bool fail(SQLSMALLINT handle_type, SQLHANDLE handle, const char* what);
+
+    struct bound_value {
+        QString text;
+        SQLINTEGER number = 0;
+        SQLLEN indicator = 0;
+        bool is_text = false;
+    };
+
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    // A deque keeps each value where the driver was told it is while more are added.
+    std::deque<bound_value> values;
+    store_error last_error;
+};
