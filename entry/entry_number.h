@@ -25,6 +25,11 @@ struct next_number {
 // (left behind by failed numberings) do not drag a new entry below 1.
 next_number after(std::optional<int> largest_stored);
 
+// Waits a short, random while before a new entry is numbered again after another client
+// stored its number first. Clients that lost the same race would otherwise all read the same
+// largest number at once and collide again; the wait grows with each attempt (at most 100 ms).
+void pause_before_renumbering(int attempt);
+
 // Text of the hidden number field for a new entry: the number in decimal, and "1" in place of
 // no number or 0.
 QString window_text(std::optional<std::int16_t> novibroj_result);

@@ -100,6 +100,7 @@ bool w_main::insert_entry(const statements::entry_texts& entry, std::int16_t a_r
         const QString error = sqlca.SQLErrText;
         // Rejected because another client stored the number first: number the new entry again.
         if (!holds_stored_entry && attempt < insert_attempts && number_taken(a_rbr)) {
+            entry_number::pause_before_renumbering(attempt);
             const std::optional<std::int16_t> number = number_entry();
             if (!number)
                 return false;
