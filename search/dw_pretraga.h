@@ -53,10 +53,11 @@ private:
     // database hands them over: filling a list of thousands of rows costs no allocation per row,
     // about half the memory of separate QStrings, and no copying as the list grows. A text
     // becomes a QString only when the view asks for it.
-    class listed_rows final : public statements::list_sink {
+    class listed_rows final : public list_sink {
     public:
         void row(std::optional<int> rbr, QByteArrayView proizvod, QByteArrayView pitanje) override;
         void clear();
+        void discard_rows() override { clear(); }
         int size() const { return static_cast<int>(entries.size()); }
         std::optional<int> rbr(int index) const;
         QString proizvod(int index) const;

@@ -10,6 +10,7 @@
 #include "test_app.h"
 #include "w_main.h"
 #include "w_search.h"
+#include "unexpected_dialogs.h"
 
 class tst_application : public QObject {
     Q_OBJECT
@@ -78,5 +79,5 @@ void tst_application::closing_the_search_window_closes_the_entry_window()
     QTRY_VERIFY(!app.w_main || !app.w_main->isVisible());
 }
 
-QTEST_MAIN(tst_application)
+TARVO_TEST_MAIN(tst_application)
 #include "tst_application.moc"

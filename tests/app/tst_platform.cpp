@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "platform.h"
+#include "unexpected_dialogs.h"
 
 class tst_platform : public QObject {
     Q_OBJECT
@@ -66,5 +67,5 @@ void tst_platform::message_box_handler_is_restored()
     QCOMPARE(seen, (QStringList{QStringLiteral("Error"), QStringLiteral("Database error. NewID failed.")}));
 }
 
-QTEST_GUILESS_MAIN(tst_platform)
+TARVO_GUILESS_TEST_MAIN(tst_platform)
 #include "tst_platform.moc"

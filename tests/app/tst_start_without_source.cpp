@@ -7,6 +7,7 @@
 #include "private_odbc.h"
 #include "tarvo.h"
 #include "w_search.h"
+#include "unexpected_dialogs.h"
 
 class tst_start_without_source : public QObject {
     Q_OBJECT
@@ -32,5 +33,5 @@ void tst_start_without_source::start_is_silent_until_the_first_statement()
     QVERIFY(app.w_search->isVisible());
 }
 
-QTEST_MAIN(tst_start_without_source)
+TARVO_TEST_MAIN(tst_start_without_source)
 #include "tst_start_without_source.moc"

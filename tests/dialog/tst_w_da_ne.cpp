@@ -18,6 +18,7 @@
 #include "tarvo.h"
 #include "w_da_ne.h"
 #include "w_search.h"
+#include "unexpected_dialogs.h"
 
 namespace {
 
@@ -47,6 +48,8 @@ QWidget* focused_or(QWidget* fallback)
 
 class tst_w_da_ne : public QObject {
     Q_OBJECT
+    // Every case here opens the yes/no window itself and answers it.
+    test_support::modal_windows_expected yes_no_window;
 private slots:
     void init();
     void cleanup();
@@ -246,5 +249,5 @@ void tst_w_da_ne::opens_centred()
     QCOMPARE(dialog.pos(), expected); // showing does not move it back over its parent
 }
 
-QTEST_MAIN(tst_w_da_ne)
+TARVO_TEST_MAIN(tst_w_da_ne)
 #include "tst_w_da_ne.moc"

@@ -12,6 +12,7 @@
 #include "entry_client.h"
 #include "message_recorder.h"
 #include "platform.h"
+#include "unexpected_dialogs.h"
 
 using entry_test::client;
 using test_support::faq_fixture;
@@ -299,5 +300,5 @@ void tst_w_main_open::window_is_centred_by_the_search_window()
     QCOMPARE(w->pos(), probe.pos());
 }
 
-QTEST_MAIN(tst_w_main_open)
+TARVO_TEST_MAIN(tst_w_main_open)
 #include "tst_w_main_open.moc"

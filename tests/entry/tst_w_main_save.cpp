@@ -8,6 +8,7 @@
 
 #include "entry_client.h"
 #include "message_recorder.h"
+#include "unexpected_dialogs.h"
 
 using entry_test::client;
 using entry_test::entry_of;
@@ -426,5 +427,5 @@ void tst_w_main_save::close_discards()
     QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
 }
 
-QTEST_MAIN(tst_w_main_save)
+TARVO_TEST_MAIN(tst_w_main_save)
 #include "tst_w_main_save.moc"

@@ -14,6 +14,7 @@
 #include "search_statement.h"
 #include "statements.h"
 #include "transaction.h"
+#include "unexpected_dialogs.h"
 
 using reliability::hostile_text;
 using statements::entry_texts;
@@ -226,5 +227,5 @@ void tst_bad_input::entry_texts_round_trip_exactly()
     qInfo("%d entry texts stored and read back exactly", checked);
 }
 
-QTEST_GUILESS_MAIN(tst_bad_input)
+TARVO_GUILESS_TEST_MAIN(tst_bad_input)
 #include "tst_bad_input.moc"

@@ -12,6 +12,7 @@
 
 #include "crash_entry.h"
 #include "faq_fixture.h"
+#include "unexpected_dialogs.h"
 
 using test_support::backend;
 using test_support::faq_fixture;
@@ -106,5 +107,5 @@ void tst_crash_safety::killed_writer_leaves_every_commit_whole()
     qInfo("%d saves reported in %d rounds, all present and whole", saves, rounds);
 }
 
-QTEST_GUILESS_MAIN(tst_crash_safety)
+TARVO_GUILESS_TEST_MAIN(tst_crash_safety)
 #include "tst_crash_safety.moc"

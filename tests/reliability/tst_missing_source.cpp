@@ -10,6 +10,7 @@
 #include "private_odbc.h"
 #include "reliability_support.h"
 #include "w_main.h"
+#include "unexpected_dialogs.h"
 
 using reliability::client;
 using test_support::message_recorder;
@@ -91,5 +92,5 @@ void tst_missing_source::works_once_the_source_is_defined()
     QCOMPARE(newest.output.trimmed(), typed);
 }
 
-QTEST_MAIN(tst_missing_source)
+TARVO_TEST_MAIN(tst_missing_source)
 #include "tst_missing_source.moc"

@@ -8,10 +8,11 @@
 #include <memory>
 
 #include "message_recorder.h"
-#include "modal_answerer.h"
+#include "yes_no_answerer.h"
 #include "multiline_edit.h"
 #include "reliability_support.h"
 #include "w_main.h"
+#include "unexpected_dialogs.h"
 
 using reliability::client;
 using test_support::faq_fixture;
@@ -77,7 +78,7 @@ void tst_read_only::changes_are_refused_and_the_text_stays()
     search.dw_search_clicked(4);
     const std::int16_t chosen = user.app.rbr;
     {
-        modal_answerer yes(QStringLiteral("cb_da"));
+        test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
         search.cb_delete_clicked();
     }
     QCOMPARE(boxes.boxes.size(), 1);
@@ -94,5 +95,5 @@ void tst_read_only::changes_are_refused_and_the_text_stays()
     }
 }
 
-QTEST_MAIN(tst_read_only)
+TARVO_TEST_MAIN(tst_read_only)
 #include "tst_read_only.moc"

@@ -11,6 +11,7 @@
 #include "faq_fixture.h"
 #include "statements.h"
 #include "transaction.h"
+#include "unexpected_dialogs.h"
 
 using test_support::faq_fixture;
 
@@ -210,5 +211,5 @@ void tst_dw_pretraga::a_failed_query_leaves_the_list_empty()
     QCOMPARE(shown(0, dw_pretraga::pitanje_column), QStringLiteral("pump"));
 }
 
-QTEST_MAIN(tst_dw_pretraga)
+TARVO_TEST_MAIN(tst_dw_pretraga)
 #include "tst_dw_pretraga.moc"

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "uo_srch1.h"
+#include "unexpected_dialogs.h"
 
 namespace {
 
@@ -100,5 +101,5 @@ void tst_uo_srch1::tab_order_runs_left_to_right()
     QVERIFY(control.ddlb_polje->x() < control.ddlb_veza->x());
 }
 
-QTEST_MAIN(tst_uo_srch1)
+TARVO_TEST_MAIN(tst_uo_srch1)
 #include "tst_uo_srch1.moc"

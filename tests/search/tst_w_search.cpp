@@ -17,13 +17,14 @@
 #include "dw_pretraga.h"
 #include "faq_fixture.h"
 #include "message_recorder.h"
-#include "modal_answerer.h"
+#include "yes_no_answerer.h"
 #include "platform.h"
 #include "tarvo.h"
 #include "test_app.h"
 #include "uo_srch1.h"
 #include "w_main.h"
 #include "w_search.h"
+#include "unexpected_dialogs.h"
 
 namespace {
 
@@ -209,7 +210,7 @@ void tst_w_search::opens_in_its_starting_state()
     QVERIFY(w->uo_drugi->y() > w->uo_prvi->y());
 
     // With no current entry, View and Delete do nothing.
-    modal_answerer answers(QStringLiteral("cb_ne"));
+    test_support::yes_no_answerer answers(QStringLiteral("cb_ne"));
     app->message->StringParm = untouched;
     QTest::mouseClick(w->cb_view, Qt::LeftButton);
     QTest::mouseClick(w->cb_delete, Qt::LeftButton);
@@ -417,7 +418,7 @@ void tst_w_search::numbers_outside_16_bits_make_no_entry_current()
     insert(5, QStringLiteral("small"));
     insert(40000, QStringLiteral("too large"));
     test_support::message_recorder boxes;
-    modal_answerer answers(QStringLiteral("cb_da"));
+    test_support::yes_no_answerer answers(QStringLiteral("cb_da"));
     open_window();
     search_for(QString());
     QCOMPARE(listed_numbers(), std::set<int>({5, 40000}));
@@ -475,7 +476,7 @@ void tst_w_search::delete_answered_no_keeps_the_row()
     click_row(row_of(42));
     const auto shown = listed_numbers();
 
-    modal_answerer answers(QStringLiteral("cb_ne"));
+    test_support::yes_no_answerer answers(QStringLiteral("cb_ne"));
     QTest::mouseClick(window()->cb_delete, Qt::LeftButton);
     QCOMPARE(answers.questions, QStringList({delete_question}));
     QCOMPARE(delete_question.size(), 89);
@@ -499,7 +500,7 @@ void tst_w_search::delete_answered_yes_removes_and_refreshes()
 
     // The refresh runs the criteria as they stand now, not those of the last search.
     QTest::keyClicks(window()->uo_prvi->sle_trazi, QStringLiteral("Keep"));
-    modal_answerer answers(QStringLiteral("cb_da"));
+    test_support::yes_no_answerer answers(QStringLiteral("cb_da"));
     QTest::mouseClick(window()->cb_delete, Qt::LeftButton);
     QCOMPARE(answers.questions, QStringList({delete_question}));
     QVERIFY(!fixture->find(42).has_value()); // committed: another connection sees it gone
@@ -528,7 +529,7 @@ void tst_w_search::failing_delete_is_reported_and_rolled_back()
     search_for(QString());
     click_row(row_of(42));
 
-    modal_answerer answers(QStringLiteral("cb_da"));
+    test_support::yes_no_answerer answers(QStringLiteral("cb_da"));
     QTest::mouseClick(window()->cb_delete, Qt::LeftButton);
     QCOMPARE(answers.questions.size(), 1);
     QCOMPARE(boxes.boxes.size(), 1);
@@ -600,5 +601,5 @@ void tst_w_search::closing_the_window_closes_the_entry_window()
     QTRY_VERIFY(app->w_main.isNull() || !app->w_main->isVisible());
 }
 
-QTEST_MAIN(tst_w_search)
+TARVO_TEST_MAIN(tst_w_search)
 #include "tst_w_search.moc"

@@ -16,12 +16,13 @@
 #include "dw_pretraga.h"
 #include "faq_fixture.h"
 #include "message_recorder.h"
-#include "modal_answerer.h"
+#include "yes_no_answerer.h"
 #include "platform.h"
 #include "tarvo.h"
 #include "test_app.h"
 #include "uo_srch1.h"
 #include "w_search.h"
+#include "unexpected_dialogs.h"
 
 namespace {
 
@@ -127,7 +128,7 @@ void tst_w_search_desktop::status_line_counts_the_listed_entries()
     QTest::mouseClick(view()->viewport(), Qt::LeftButton, {},
                       view()->visualRect(window()->pretraga->index(0, dw_pretraga::proizvod_column)).center());
     QVERIFY(app->rbr > 0);
-    modal_answerer answers(QStringLiteral("cb_da"));
+    test_support::yes_no_answerer answers(QStringLiteral("cb_da"));
     QTest::mouseClick(window()->cb_delete, Qt::LeftButton);
     QCOMPARE(answers.questions.size(), 1);
     QCOMPARE(fixture->count(), 2);
@@ -283,5 +284,5 @@ void tst_w_search_desktop::tooltip_shows_the_whole_row()
     QTRY_VERIFY(!QToolTip::isVisible());
 }
 
-QTEST_MAIN(tst_w_search_desktop)
+TARVO_TEST_MAIN(tst_w_search_desktop)
 #include "tst_w_search_desktop.moc"

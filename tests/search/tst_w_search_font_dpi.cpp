@@ -26,6 +26,7 @@
 #include "w_da_ne.h"
 #include "w_main.h"
 #include "w_search.h"
+#include "unexpected_dialogs.h"
 
 namespace {
 
@@ -134,6 +135,7 @@ void tst_w_search_font_dpi::entry_and_yes_no_windows_texts_fit()
     verify_texts_fit(app->w_main);
 
     app->message->StringParm = QStringLiteral("Would you like to delete FAQ entry?");
+    const test_support::modal_windows_expected shown_here;
     w_da_ne dialog(*app, app->w_search);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -147,6 +149,7 @@ int main(int argc, char* argv[])
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     qputenv("QT_FONT_DPI", "192");
     QApplication application(argc, argv);
+    test_support::guard_against_unexpected_dialogs();
     tst_w_search_font_dpi test;
     return QTest::qExec(&test, argc, argv);
 }

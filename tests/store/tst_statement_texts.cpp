@@ -4,6 +4,7 @@
 
 #include "statements.h"
 #include "transaction.h"
+#include "unexpected_dialogs.h"
 
 class tst_statement_texts : public QObject {
     Q_OBJECT
@@ -55,5 +56,5 @@ void tst_statement_texts::connect_string_is_split()
     QVERIFY(none.dsn.isEmpty());
 }
 
-QTEST_GUILESS_MAIN(tst_statement_texts)
+TARVO_GUILESS_TEST_MAIN(tst_statement_texts)
 #include "tst_statement_texts.moc"

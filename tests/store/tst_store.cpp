@@ -9,6 +9,7 @@
 #include "faq_fixture.h"
 #include "statements.h"
 #include "transaction.h"
+#include "unexpected_dialogs.h"
 
 using test_support::backend;
 using test_support::faq_fixture;
@@ -308,5 +309,5 @@ void tst_store::statements_fail_cleanly_without_a_connection()
     QCOMPARE(offline.SQLCode, -1L);
 }
 
-QTEST_GUILESS_MAIN(tst_store)
+TARVO_GUILESS_TEST_MAIN(tst_store)
 #include "tst_store.moc"

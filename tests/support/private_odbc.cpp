@@ -37,9 +37,14 @@ private_odbc::private_odbc()
 
 void private_odbc::write(const QString& dsn_name, const QString& driver, const QStringList& settings)
 {
+    // TARVO_ODBC_TRACE=file: unixODBC's trace of every call, for finding out what a test saw.
+    const QByteArray trace_file = qgetenv("TARVO_ODBC_TRACE");
+    const QString trace = trace_file.isEmpty()
+                              ? QString()
+                              : QStringLiteral("[ODBC]\nTrace=Yes\nTraceFile=%1\n\n").arg(QString::fromLocal8Bit(trace_file));
     // CommLog off: Debian's own configuration turns on a log file per process.
     write_file(dir.filePath(QStringLiteral("odbcinst.ini")),
-               QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\nThreading=2\n\n"
+               trace + QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\nThreading=2\n\n"
                               "[PostgreSQL Unicode]\nDescription=PostgreSQL ODBC driver (Unicode version)\n"
                               "Driver=%2\nDebug=0\nCommLog=0\n")
                    .arg(odbc_driver_path(QStringLiteral("libsqlite3odbc.so")),
