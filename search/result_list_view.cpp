@@ -38,6 +38,10 @@ result_list_view::result_list_view(QWidget* parent) : QTableView(parent)
 {
     setItemDelegate(new visible_part_delegate(this));
     setTextElideMode(Qt::ElideRight);
+    // Qt's own automatic scrolling also scrolls sideways while a pressed mouse button rests near
+    // the left or right edge, which a slightly shaky click does: rows are brought into view here
+    // instead, when the focus moves to them.
+    setAutoScroll(false);
     // Where a text is cut depends on how far the list is scrolled: repaint it all, not only the
     // strip that scrolled into view.
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
@@ -155,7 +159,17 @@ void result_list_view::paintEvent(QPaintEvent* event)
 void result_list_view::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);
+    // Not under a pressed mouse button: the release must find the row that was pressed.
+    if (current.isValid() && !pressing)
+        scrollTo(current);
     viewport()->update(); // the frame spans whole rows, not only the cells Qt repaints
+}
+
+void result_list_view::mousePressEvent(QMouseEvent* event)
+{
+    pressing = true;
+    QTableView::mousePressEvent(event);
+    pressing = false;
 }
 
 void result_list_view::focusInEvent(QFocusEvent* event)

@@ -33,12 +33,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void fit_fill_column();
 
+    bool pressing = false;
     int fill_column = -1;
     int fill_least_width = 0;
 };

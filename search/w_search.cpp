@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShortcut>
-#include <QStatusBar>
 #include <algorithm>
 #include <limits>
 #include <optional>
@@ -22,6 +21,7 @@
 #include "platform.h"
 #include "result_list_view.h"
 #include "search_statement.h"
+#include "status_line.h"
 #include "statements.h"
 #include "tarvo.h"
 #include "uo_srch1.h"
@@ -85,11 +85,9 @@ void w_search::create_status_line()
 {
     // Below the group box, inside the window's own height; kept along the bottom edge when the
     // window is resized.
-    st_status = new QStatusBar(this);
+    st_status = new status_line(this);
     st_status->setObjectName(QStringLiteral("st_status"));
-    st_source = new QLabel(st_status);
-    st_source->setObjectName(QStringLiteral("st_source"));
-    st_status->addPermanentWidget(st_source);
+    st_source = st_status->source_label();
     place_status_line();
 }
 
@@ -97,7 +95,6 @@ void w_search::place_status_line()
 {
     const int line_height = st_status->sizeHint().height();
     st_status->setGeometry(0, height() - line_height, width(), line_height);
-    show_data_source();
 }
 
 void w_search::fit_to_size()
@@ -122,22 +119,12 @@ void w_search::resizeEvent(QResizeEvent* event)
 
 void w_search::show_data_source()
 {
-    if (st_source == nullptr)
-        return;
-    if (!app.sqlca->connected()) {
-        st_source->hide();
-        return;
-    }
-    // The data source stays the same for the whole run: the driver is asked once.
-    if (source_text.isEmpty()) {
+    // The data source stays the same for the whole run: the driver is asked once connected.
+    if (source_text.isEmpty() && app.sqlca->connected()) {
         if (const std::optional<data_source::facts> source = data_source::of(*app.sqlca))
             source_text = data_source::describe(*source);
     }
-    // Room for the count and the last change on the left.
-    const int room = st_status->width() * 3 / 5;
-    st_source->setText(st_source->fontMetrics().elidedText(source_text, Qt::ElideMiddle, room));
-    st_source->setToolTip(source_text);
-    st_source->setVisible(!source_text.isEmpty());
+    st_status->show_source(app.sqlca->connected() ? source_text : QString());
 }
 
 void w_search::show_search_outcome(long rows)
@@ -149,19 +136,11 @@ void w_search::show_search_outcome(long rows)
         text = QStringLiteral("Not connected: ") + app.sqlca->SQLErrText;
     else
         text = QStringLiteral("Search failed: ") + app.sqlca->SQLErrText;
-    // The change goes first: a failed refresh must not push it out of sight.
-    if (!change_note.isEmpty()) {
-        text = change_note + QStringLiteral(" · ") + text;
-        change_note.clear();
-    }
-    // The database's message can run over several lines and past the window's width: the line
-    // shows it on one line, its tooltip in full.
-    st_status->showMessage(text.simplified());
-    st_status->setToolTip(rows >= 0 ? QString() : text);
+    st_status->show_outcome(text, rows < 0);
     show_data_source();
 }
 
-void w_search::entry_saved(int rbr) { change_note = QStringLiteral("Entry %1 saved").arg(rbr); }
+void w_search::entry_saved(int rbr) { st_status->note_change(QStringLiteral("Entry %1 saved").arg(rbr)); }
 
 void w_search::create_controls()
 {
@@ -335,7 +314,7 @@ void w_search::cb_delete_clicked()
         platform::message_box(QStringLiteral("DELETE FROM faq WHERE rbr=") + platform::to_text(app.rbr),
                               app.sqlca->SQLErrText);
     else
-        change_note = QStringLiteral("Entry %1 deleted").arg(app.rbr);
+        st_status->note_change(QStringLiteral("Entry %1 deleted").arg(app.rbr));
     cb_search_clicked();
 }
 

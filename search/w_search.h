@@ -5,11 +5,11 @@
 #include <QWidget>
 
 #include "result_list_view.h"
+#include "status_line.h"
 
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class QStatusBar;
 class dw_pretraga;
 class tarvo;
 class uo_srch1;
@@ -52,7 +52,7 @@ public:
     // The status line along the bottom edge: how many entries the last search listed, or why
     // nothing could be listed (no connection, a failed search), after the last change made here
     // ("Entry 42 saved"); at its right end, the data source it is connected to.
-    QStatusBar* st_status = nullptr;
+    status_line* st_status = nullptr;
     QLabel* st_source = nullptr;
 
 protected:
@@ -75,15 +75,13 @@ private:
     void place_status_line();
     // What the last retrieval came to: the number of rows, or -1 when it failed.
     void show_search_outcome(long rows);
-    // The data source, once connected, shortened in the middle when the line is too short.
+    // The data source, once connected; nothing while not connected.
     void show_data_source();
 
     tarvo& app;
     // The layout's geometry of the two controls that grow with the window.
     QRect gb_1_designed;
     QRect dw_search_designed;
-    // What the last change did, told with the outcome of the refresh that follows it.
-    QString change_note;
     // The data source's description, read from the driver once connected.
     QString source_text;
 };
