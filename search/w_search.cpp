@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>

@@ -186,6 +186,18 @@ void tst_w_search_keys::delete_key_is_the_delete_button()
     QCOMPARE(fixture->count(), 3);
     QVERIFY(!fixture->find(chosen).has_value());
     QCOMPARE(list()->rowCount(), 3);
+
+    // Back from the question (the window system activates the window again), the refreshed list
+    // has the keyboard: its first row has the focus, nothing is chosen.
+    window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window()));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view()));
+    QCOMPARE(view()->currentIndex().row(), 0);
+    QVERIFY(highlighted_rows().isEmpty());
+    QTest::keyClick(view(), Qt::Key_Down);
+    QTest::keyClick(view(), Qt::Key_Return);
+    QCOMPARE(app->rbr, *list()->item_number(2));
+    QVERIFY(!app->w_main.isNull());
     QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
 }
 
