@@ -118,6 +118,8 @@ wait_for '[ "$(sql "SELECT odgovor FROM faq WHERE rbr=$first_rbr")" = "$answer" 
 # longer than the list is wide
 step "Ctrl+N, fill it, Ctrl+S"
 click "$(in_search 2400 538)"            # the search window, beside its buttons
+# A shortcut works in the active window only: wait until the click has made it so.
+wait_for '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$search_window" ]'
 xdotool key --clearmodifiers ctrl+n      # New FAQ
 wait_for '[ "$(window_count)" -eq 2 ]'
 entry_window=$(new_window)
