@@ -65,6 +65,8 @@ void tarvo::open_w_main(const QString& parm)
         w_main->open_entry();
     } else {
         w_main = new class w_main(*this);
+        if (w_search)
+            QObject::connect(w_main, &w_main::saved, w_search, &w_search::entry_saved);
     }
     w_main->show();
     w_main->raise();
