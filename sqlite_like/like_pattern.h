@@ -3,7 +3,8 @@
 // are compared after Unicode simple case folding (ICU), so "ŠUM" matches "šum" as "PUMP" matches
 // "pump". Everything else is SQLite's own rule: "%" stands for any run of characters, "_" for
 // exactly one character, and the escape character (when given) makes the character after it
-// stand for itself.
+// stand for itself. Texts are read as SQLite reads UTF-8 (invalid sequences as U+FFFD, a stray
+// continuation byte as a character of its own).
 
 #include <cstdint>
 #include <optional>
@@ -15,12 +16,12 @@ namespace tarvo_like {
 // One code point after case folding; ASCII without asking ICU.
 char32_t fold(char32_t code_point);
 
+// Whether a character outside ASCII can fold to this folded character (the matching skips
+// reading those that cannot).
+bool folds_from_outside_ascii(char32_t folded);
+
 // The code point of a text that holds exactly one character; false for any other text.
 bool single_character(std::string_view utf8, char32_t& code_point);
-
-// The folded code points of a UTF-8 text, read as SQLite reads it (invalid sequences as
-// U+FFFD, a stray continuation byte as a character of its own).
-void fold_text(std::string_view utf8, std::vector<char32_t>& folded);
 
 class pattern {
 public:
@@ -35,10 +36,13 @@ private:
     static constexpr std::uint64_t any_run = 1ull << 32;
     static constexpr std::uint64_t any_one = any_run + 1;
 
+    // Where, from text position t on, element p can match at all (t itself unless it is a
+    // character).
+    std::size_t next_candidate(std::string_view text, std::size_t t, std::size_t p) const;
+
     std::vector<std::uint64_t> elements;
     std::optional<char32_t> escape_character;
     bool matches_nothing = false; // the pattern ends with a lone escape character
-    mutable std::vector<char32_t> text; // the folded text, reused from row to row
 };
 
 } // namespace tarvo_like

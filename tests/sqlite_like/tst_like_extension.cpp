@@ -1,13 +1,16 @@
 // The LIKE extension loaded into SQLite itself, side by side with SQLite's own LIKE on a
 // second connection: where case plays no part (ASCII letters, which SQLite's LIKE already
 // ignores the case of, or texts whose letters are all written small) both must give the same
-// answer for thousands of random patterns with "%", "_" and an escape character; where case
-// plays a part, every letter matches its other case. Errors and nulls are SQLite's.
+// answer for thousands of random patterns with "%", "_" and an escape character, and on any
+// texts the extension must answer as SQLite's LIKE does on the same texts folded first; where
+// case plays a part, every letter matches its other case. Errors and nulls are SQLite's.
 
 #include <QTest>
 #include <random>
 #include <sqlite3.h>
+#include <string>
 
+#include "like_pattern.h"
 #include "private_odbc.h"
 
 namespace {
@@ -93,12 +96,27 @@ class tst_like_extension : public QObject {
     connection extended{true};
 
 private slots:
+    void only_two_characters_outside_ascii_fold_into_it();
     void every_letter_matches_its_other_case_data();
     void every_letter_matches_its_other_case();
     void same_as_sqlite_where_case_plays_no_part();
+    void same_as_sqlite_on_folded_texts();
     void errors_and_nulls_as_sqlite();
     void the_like_operator_uses_it();
 };
+
+void tst_like_extension::only_two_characters_outside_ascii_fold_into_it()
+{
+    // The matching reads a character outside ASCII only where it can fold to the character
+    // sought: that must hold for every character ICU knows.
+    for (char32_t c = 0x80; c <= 0x10FFFF; ++c) {
+        const char32_t folded = tarvo_like::fold(c);
+        if (folded < 0x80 && !tarvo_like::folds_from_outside_ascii(folded))
+            QFAIL(qPrintable(QStringLiteral("U+%1 folds to ASCII %2").arg(uint(c), 4, 16, QLatin1Char('0')).arg(QChar(folded))));
+    }
+    QCOMPARE(tarvo_like::fold(0x212A), U'k');
+    QCOMPARE(tarvo_like::fold(0x017F), U's');
+}
 
 void tst_like_extension::every_letter_matches_its_other_case_data()
 {
@@ -154,6 +172,32 @@ void tst_like_extension::same_as_sqlite_where_case_plays_no_part()
         }
     }
     qInfo("%d random patterns answered alike", compared);
+}
+
+void tst_like_extension::same_as_sqlite_on_folded_texts()
+{
+    // Letters in both cases, among them some whose other case is outside ASCII (the Kelvin
+    // sign folds to "k", the long s to "s"): the extension on the texts as they are must answer
+    // as SQLite's LIKE does on the same texts with every letter folded first.
+    std::mt19937 random(20261210);
+    const QByteArray backslash("\\");
+    const QList<QByteArray> pieces = {"a", "A", "k", "K", "\xE2\x84\xAA", "s", "S", "\xC5\xBF", "š", "Š", "ǅ", "ǆ",
+                                      "%", "_", "\\", " "};
+    auto folded = [](const QByteArray& text) {
+        QByteArray result;
+        for (const char32_t c : QString::fromUtf8(text).toUcs4())
+            result += QString::fromUcs4(std::u32string(1, tarvo_like::fold(c)).c_str(), 1).toUtf8();
+        return result;
+    };
+    for (int i = 0; i < 6000; ++i) {
+        const QByteArray pattern = random_text(random, pieces, 8);
+        const QByteArray text = random_text(random, pieces, 12);
+        const QByteArray own = sqlite_own.like(folded(pattern), folded(text), &backslash);
+        const QByteArray ours = extended.like(pattern, text, &backslash);
+        if (own != ours)
+            QFAIL(qPrintable(QStringLiteral("like('%1', '%2'): SQLite on folded texts %3, extension %4")
+                                 .arg(QString::fromUtf8(pattern), QString::fromUtf8(text), QString::fromUtf8(own), QString::fromUtf8(ours))));
+    }
 }
 
 void tst_like_extension::errors_and_nulls_as_sqlite()
