@@ -245,17 +245,18 @@ std::optional<QSqlError> read_list_through_qt(const QSqlDatabase& db, const QStr
 // values bound, a statement is one exchange. The values are bound as Qt's driver binds them.
 class fixed_statement {
 public:
-    explicit fixed_statement(const QSqlDatabase& db) : connection(odbc_connection(db))
-    {
-        if (connection == SQL_NULL_HDBC)
-            query.emplace(db); // another Qt driver: the plain prepared query
-    }
+    fixed_statement() = default;
     ~fixed_statement() { finish(); }
     fixed_statement(const fixed_statement&) = delete;
     fixed_statement& operator=(const fixed_statement&) = delete;
 
-    bool prepare(const QString& statement_text)
+    // Takes the connection as it is now: the check before a statement may have opened a lost
+    // one again, and the new one has a new ODBC handle (the old one is freed).
+    bool prepare(const QSqlDatabase& db, const QString& statement_text)
     {
+        connection = odbc_connection(db);
+        if (connection == SQL_NULL_HDBC)
+            query.emplace(db); // another Qt driver: the plain prepared query
         text = statement_text;
         if (query) {
             query->setForwardOnly(true);
@@ -351,7 +352,7 @@ public:
     }
 
 private:
-    SQLHDBC connection;
+    SQLHDBC connection = SQL_NULL_HDBC;
     std::optional<QSqlQuery> query;
     QString text;
     std::vector<QVariant> values;
@@ -368,7 +369,7 @@ bool prepare(transaction& sqlca, fixed_statement& query, const QString& text)
 {
     if (sqlca.refuse_when_not_connected())
         return false;
-    if (!query.prepare(text)) {
+    if (!query.prepare(sqlca.database(), text)) {
         sqlca.failed(query.lastError());
         return false;
     }
@@ -422,7 +423,7 @@ int marker_count(QStringView system_text)
 
 void select_max_rbr(transaction& sqlca, std::optional<int>& broj)
 {
-    fixed_statement query(sqlca.database());
+    fixed_statement query;
     static const QString text = with_placeholders(max_rbr);
     if (!prepare(sqlca, query, text))
         return;
@@ -434,7 +435,7 @@ void select_max_rbr(transaction& sqlca, std::optional<int>& broj)
 
 void select_count(transaction& sqlca, std::int16_t a_rbr, std::int16_t& ima)
 {
-    fixed_statement query(sqlca.database());
+    fixed_statement query;
     static const QString text = with_placeholders(count_rbr);
     if (!prepare(sqlca, query, text))
         return;
@@ -444,7 +445,7 @@ void select_count(transaction& sqlca, std::int16_t a_rbr, std::int16_t& ima)
 
 void update_entry(transaction& sqlca, const entry_texts& entry, std::int16_t a_rbr)
 {
-    fixed_statement query(sqlca.database());
+    fixed_statement query;
     static const QString text = with_placeholders(update_entry_text);
     if (!prepare(sqlca, query, text))
         return;
@@ -459,7 +460,7 @@ void update_entry(transaction& sqlca, const entry_texts& entry, std::int16_t a_r
 
 void insert_entry(transaction& sqlca, std::int16_t a_rbr, const entry_texts& entry, const QString& datum)
 {
-    fixed_statement query(sqlca.database());
+    fixed_statement query;
     static const QString text = with_placeholders(insert_entry_text);
     if (!prepare(sqlca, query, text))
         return;
@@ -475,7 +476,7 @@ void insert_entry(transaction& sqlca, std::int16_t a_rbr, const entry_texts& ent
 
 void delete_entry(transaction& sqlca, std::int16_t rbr)
 {
-    fixed_statement query(sqlca.database());
+    fixed_statement query;
     static const QString text = with_placeholders(delete_entry_text);
     if (!prepare(sqlca, query, text))
         return;
