@@ -30,17 +30,22 @@ public:
                 qFatal("cannot load %s: %s", path.constData(), error ? error : "?");
         }
     }
-    ~connection() { sqlite3_close(db); }
+    ~connection()
+    {
+        sqlite3_finalize(like_2);
+        sqlite3_finalize(like_3);
+        sqlite3_close(db);
+    }
     connection(const connection&) = delete;
     connection& operator=(const connection&) = delete;
 
     // like(pattern, text[, escape]) as 1, 0, "NULL" or "error: message"; texts are bound as
-    // they are, bytes included.
+    // they are, bytes included. The two statements are prepared once and run again and again.
     QByteArray like(const QByteArray& pattern, const QByteArray& text, const QByteArray* escape = nullptr)
     {
-        sqlite3_stmt* statement = nullptr;
-        const char* sql = escape ? "SELECT like(?1, ?2, ?3)" : "SELECT like(?1, ?2)";
-        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        sqlite3_stmt*& statement = escape ? like_3 : like_2;
+        if (statement == nullptr
+            && sqlite3_prepare_v2(db, escape ? "SELECT like(?1, ?2, ?3)" : "SELECT like(?1, ?2)", -1, &statement, nullptr) != SQLITE_OK)
             qFatal("prepare: %s", sqlite3_errmsg(db));
         sqlite3_bind_text(statement, 1, pattern.constData(), int(pattern.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(statement, 2, text.constData(), int(text.size()), SQLITE_TRANSIENT);
@@ -52,7 +57,8 @@ public:
                                                                        : QByteArray::number(sqlite3_column_int(statement, 0));
         else
             result = QByteArray("error: ") + sqlite3_errmsg(db);
-        sqlite3_finalize(statement);
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
         return result;
     }
 
@@ -76,6 +82,8 @@ public:
 
 private:
     sqlite3* db = nullptr;
+    sqlite3_stmt* like_2 = nullptr;
+    sqlite3_stmt* like_3 = nullptr;
 };
 
 // A random text from the given pieces.
