@@ -8,6 +8,8 @@
 #include <sqlext.h>
 #include <utility>
 
+#include "session_identity.h"
+
 namespace {
 
 // The driver's own flag for a connection it found gone. Read from the driver's state, no round
@@ -72,6 +74,7 @@ void transaction::connect()
     connect_error.clear();
     // Reads run on their own until a change opens a transaction.
     set_driver_autocommit(true);
+    prepare_session();
     succeeded();
 }
 
@@ -146,7 +149,14 @@ bool transaction::reopen()
     lost = false;
     change_pending = false;
     set_driver_autocommit(true);
+    prepare_session();
     return true;
+}
+
+void transaction::prepare_session()
+{
+    // The server's history of the entries records who changed them.
+    session_identity::identify(odbc_connection());
 }
 
 void transaction::run_read(const std::function<void(SQLHDBC)>& read)

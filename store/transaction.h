@@ -79,6 +79,8 @@ private:
     SQLHDBC statement_connection();
     SQLHDBC odbc_connection() const;
     bool reopen();
+    // Settings of a new connection: one statement at most (session_identity.h).
+    void prepare_session();
     void set_driver_autocommit(bool on);
     // SQLEndTran; false (with the failure reported) when it failed.
     bool end_transaction(SQLSMALLINT completion);
