@@ -95,11 +95,13 @@ void faq_fixture::run_script(const QString& path)
         statement += line + QLatin1Char('\n');
         if (line.count(QLatin1String("$$")) % 2 == 1)
             in_dollar_quote = !in_dollar_quote;
+        if (in_dollar_quote)
+            continue;
         if (trimmed.compare(QLatin1String("BEGIN"), Qt::CaseInsensitive) == 0)
             in_body = true;
         else if (trimmed.compare(QLatin1String("END;"), Qt::CaseInsensitive) == 0)
             in_body = false;
-        if (!in_body && !in_dollar_quote && trimmed.endsWith(QLatin1Char(';'))) {
+        if (!in_body && trimmed.endsWith(QLatin1Char(';'))) {
             statement = statement.trimmed();
             statement.chop(1);
             exec(statement);
