@@ -33,9 +33,18 @@ CREATE TABLE IF NOT EXISTS faq_restored (
     restored_by text NOT NULL DEFAULT coalesce(current_setting('tarvo.desktop_user', true), '')
 );
 
+-- An update that leaves every value as it was (a save without a change) makes no version. The
+-- texts compare as text: citext would take a change of case for no change. (The test is here
+-- and not in the trigger's WHEN, which would keep the columns' type from being changed.)
 CREATE OR REPLACE FUNCTION faq_keep_version() RETURNS trigger
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = public, pg_temp AS $$
 BEGIN
+    IF TG_OP = 'UPDATE'
+       AND ROW(OLD.rbr, OLD.adresa::text, OLD.pitanje::text, OLD.datum::text, OLD.proizvod::text, OLD.lot::text, OLD.odgovor::text)
+           IS NOT DISTINCT FROM
+           ROW(NEW.rbr, NEW.adresa::text, NEW.pitanje::text, NEW.datum::text, NEW.proizvod::text, NEW.lot::text, NEW.odgovor::text) THEN
+        RETURN NULL;
+    END IF;
     INSERT INTO faq_history (rbr, adresa, pitanje, datum, proizvod, lot, odgovor, change, changed_by)
     VALUES (OLD.rbr, OLD.adresa, OLD.pitanje, OLD.datum, OLD.proizvod, OLD.lot, OLD.odgovor,
             lower(TG_OP), coalesce(current_setting('tarvo.desktop_user', true), ''));
@@ -51,12 +60,7 @@ BEGIN
     RETURN NULL;
 END
 $$;
--- An update that leaves every value as it was (a save without a change) makes no version. The
--- texts compare as text: citext would take a change of case for no change.
 CREATE OR REPLACE TRIGGER faq_keep_updated AFTER UPDATE ON faq FOR EACH ROW
-WHEN (ROW(OLD.rbr, OLD.adresa::text, OLD.pitanje::text, OLD.datum::text, OLD.proizvod::text, OLD.lot::text, OLD.odgovor::text)
-      IS DISTINCT FROM
-      ROW(NEW.rbr, NEW.adresa::text, NEW.pitanje::text, NEW.datum::text, NEW.proizvod::text, NEW.lot::text, NEW.odgovor::text))
 EXECUTE FUNCTION faq_keep_version();
 CREATE OR REPLACE TRIGGER faq_keep_deleted AFTER DELETE ON faq FOR EACH ROW
 EXECUTE FUNCTION faq_keep_version();
