@@ -60,15 +60,29 @@ void tarvo::destroy()
 
 void tarvo::open_w_main(const QString& parm)
 {
-    message->StringParm = parm;
     if (w_main) {
-        w_main->open_entry();
+        const bool keep = w_main->has_unsaved_changes()
+                          && (w_main->shows_stored_entry(parm)
+                              || !may_drop_entry_changes(QStringLiteral("Discard the unsaved changes to the open entry?")));
+        if (!keep) {
+            message->StringParm = parm;
+            w_main->open_entry();
+        }
     } else {
+        message->StringParm = parm;
         w_main = new class w_main(*this);
     }
     w_main->show();
     w_main->raise();
     w_main->activateWindow();
+}
+
+bool tarvo::may_drop_entry_changes(const QString& question)
+{
+    if (!w_main || !w_main->has_unsaved_changes())
+        return true;
+    open_w_da_ne(question);
+    return message->StringParm == QLatin1String("DA");
 }
 
 void tarvo::open_w_da_ne(const QString& question)
