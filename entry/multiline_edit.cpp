@@ -1,6 +1,7 @@
 #include "multiline_edit.h"
 
 #include <QTextDocument>
+#include <numeric>
 
 namespace {
 
@@ -26,6 +27,7 @@ multiline_edit::multiline_edit(QWidget* parent) : QPlainTextEdit(parent)
     // Long lines wrap at the edge; the form never scrolls sideways.
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(document(), &QTextDocument::contentsChange, this, [this] { follow_change(); });
     map_shown_to_given(); // an empty edit was given the empty text
 }
 
@@ -39,14 +41,13 @@ void multiline_edit::set_text(const QString& text)
 
 void multiline_edit::map_shown_to_given()
 {
-    starts.assign(std::size_t(shown.size()) + 1, given.size());
+    starts.assign(std::size_t(shown.size()), given.size());
     ends.assign(std::size_t(shown.size()), given.size());
     qsizetype from = 0;
     for (qsizetype at = 0; at < shown.size();) {
         const auto index = std::size_t(at);
         if (from >= given.size()) {
             // The document shows more than it was given: nothing in `given` stands for it.
-            starts[index] = ends[index] = given.size();
             ++at;
         } else if (given[from] == shown[at]) {
             starts[index] = from;
@@ -62,32 +63,63 @@ void multiline_edit::map_shown_to_given()
             ++from; // a character the document does not show stays with its neighbours
         }
     }
+    current = shown;
+    origin.resize(std::size_t(shown.size()));
+    std::iota(origin.begin(), origin.end(), qsizetype(0));
+}
+
+void multiline_edit::follow_change() const
+{
+    const QString now = document_text();
+    if (now == current)
+        return;
+    const qsizetype shortest = std::min(current.size(), now.size());
+    qsizetype prefix = 0;
+    while (prefix < shortest && current[prefix] == now[prefix])
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < shortest - prefix && current[current.size() - 1 - suffix] == now[now.size() - 1 - suffix])
+        ++suffix;
+    const auto first = origin.begin() + prefix;
+    origin.erase(first, origin.begin() + (current.size() - suffix));
+    origin.insert(origin.begin() + prefix, std::size_t(now.size() - suffix - prefix), typed);
+    current = now;
 }
 
 QString multiline_edit::text() const
 {
-    const QString current = document_text();
+    follow_change();
     if (current == shown)
-        return given;
-    // The edited stretch: what lies between the longest common start and end of the text as
-    // shown and as it is now.
-    const qsizetype shortest = std::min(shown.size(), current.size());
-    qsizetype prefix = 0;
-    while (prefix < shortest && shown[prefix] == current[prefix])
-        ++prefix;
-    qsizetype suffix = 0;
-    while (suffix < shortest - prefix && shown[shown.size() - 1 - suffix] == current[current.size() - 1 - suffix])
-        ++suffix;
-
-    // The same stretch of the given text: characters the document does not show stay outside it.
-    const qsizetype replaced_from = starts[std::size_t(prefix)];
-    const qsizetype shown_end = shown.size() - suffix;
-    const qsizetype replaced_to = shown_end > prefix ? std::max(replaced_from, ends[std::size_t(shown_end - 1)]) : replaced_from;
-
-    QString typed = current.mid(prefix, current.size() - suffix - prefix);
-    if (windows_line_breaks(given))
-        typed.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return given.left(replaced_from) + typed + given.mid(replaced_to);
+        return given; // untouched, or every edit taken back
+    const bool crlf = windows_line_breaks(given);
+    const qsizetype last = shown.size() - 1;
+    QString result;
+    result.reserve(given.size() + current.size() / 8);
+    qsizetype previous = typed;
+    for (qsizetype at = 0; at < current.size(); ++at) {
+        const qsizetype from_shown = origin[std::size_t(at)];
+        if (from_shown == typed) {
+            // A line break the user typed is written the way the given text writes all of its own.
+            if (crlf && current[at] == QLatin1Char('\n'))
+                result += QLatin1String("\r\n");
+            else
+                result += current[at];
+            previous = typed;
+            continue;
+        }
+        const auto index = std::size_t(from_shown);
+        // Characters of the given text that the document does not show go with the shown ones
+        // around them: before the first, between two neighbours, after the last.
+        qsizetype from = starts[index];
+        if (from_shown == 0)
+            from = 0;
+        else if (previous == from_shown - 1)
+            from = ends[index - 1];
+        const qsizetype to = from_shown == last ? given.size() : ends[index];
+        result += QStringView(given).mid(from, to - from);
+        previous = from_shown;
+    }
+    return result;
 }
 
 QString multiline_edit::document_text() const
