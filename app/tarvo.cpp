@@ -60,18 +60,21 @@ void tarvo::destroy()
 
 void tarvo::open_w_main(const QString& parm)
 {
-    if (w_main) {
-        const bool keep = w_main->has_unsaved_changes()
-                          && (w_main->shows_stored_entry(parm)
-                              || !may_drop_entry_changes(QStringLiteral("Discard the unsaved changes to the open entry?")));
-        if (!keep) {
-            message->StringParm = parm;
-            w_main->open_entry();
-        }
-    } else {
+    // Unsaved changes stay unless the user lets them go; the entry window that holds them is only
+    // brought to the front.
+    const bool keep_changes = w_main && w_main->has_unsaved_changes()
+                              && (w_main->shows_stored_entry(parm)
+                                  || !may_drop_entry_changes(
+                                      QStringLiteral("Discard the unsaved changes to the open entry?")));
+    if (!keep_changes) {
         message->StringParm = parm;
-        w_main = new class w_main(*this);
+        if (w_main)
+            w_main->open_entry();
+        else
+            w_main = new class w_main(*this);
     }
+    if (!w_main)
+        return; // closed while the question was on the screen
     w_main->show();
     w_main->raise();
     w_main->activateWindow();
