@@ -68,10 +68,13 @@ void tarvo::open_w_main(const QString& parm)
                                       QStringLiteral("Discard the unsaved changes to the open entry?")));
     if (!keep_changes) {
         message->StringParm = parm;
-        if (w_main)
+        if (w_main) {
             w_main->open_entry();
-        else
+        } else {
             w_main = new class w_main(*this);
+            if (w_search)
+                QObject::connect(w_main, &w_main::saved, w_search, &w_search::entry_saved);
+        }
     }
     if (!w_main)
         return; // closed while the question was on the screen

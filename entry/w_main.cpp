@@ -5,10 +5,12 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
+#include <QShortcut>
 #include <algorithm>
 #include <limits>
 
 #include "dynamic_cursor.h"
+#include "enter_key.h"
 #include "entry_number.h"
 #include "multiline_edit.h"
 #include "platform.h"
@@ -121,6 +123,13 @@ void w_main::create()
     keep_selection_visible(mle_question);
 
     set_tab_order();
+
+    // Enter presses the focused button; in the text boxes it stays a line break. Ctrl+S saves
+    // from anywhere in the window.
+    platform::press_with_enter(cb_save);
+    platform::press_with_enter(cb_close);
+    auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
+    connect(save, &QShortcut::activated, cb_save, &QPushButton::click);
 }
 
 void w_main::set_tab_order()

@@ -60,6 +60,10 @@ public:
     multiline_edit* mle_odgovor = nullptr;
     multiline_edit* mle_question = nullptr;
 
+signals:
+    // The entry is stored and committed under number rbr, just before the window closes.
+    void saved(int rbr);
+
 private:
     void create();
     void set_tab_order();

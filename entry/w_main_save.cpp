@@ -72,6 +72,8 @@ void w_main::cb_save_clicked()
         platform::message_box(statement_title, sqlca.SQLErrText);
         return;
     }
+    // The number is the one written: numbering may have changed it on the way.
+    emit saved(platform::to_integer(sle_rbr->text()));
     close();
     if (app.w_search)
         app.w_search->cb_search_clicked();

@@ -8,15 +8,19 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QStatusBar>
-#include <QTableView>
+#include <QShortcut>
+#include <algorithm>
 #include <limits>
 #include <optional>
 
 #include "centring.h"
+#include "data_source.h"
 #include "dw_pretraga.h"
+#include "enter_key.h"
 #include "platform.h"
+#include "result_list_view.h"
 #include "search_statement.h"
+#include "status_line.h"
 #include "statements.h"
 #include "tarvo.h"
 #include "uo_srch1.h"
@@ -31,9 +35,11 @@ QPushButton* make_button(QWidget* parent, const QString& name, const QString& te
 {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
-    // No default button: Enter presses no button (in a search text it searches).
+    // No default button: Enter presses a button only while it has the focus (in a search text
+    // it searches).
     button->setAutoDefault(false);
     button->setDefault(false);
+    platform::press_with_enter(button);
     return button;
 }
 
@@ -66,18 +72,21 @@ w_search::w_search(tarvo& application, QWidget* parent) : QWidget(parent), app(a
     create_controls();
     create_status_line();
     connect_handlers();
+    create_shortcuts();
     open();
     // A failed connection is not reported at start-up; the status line shows it quietly.
     if (!app.sqlca->connected())
         show_search_outcome(-1);
+    show_data_source();
 }
 
 void w_search::create_status_line()
 {
     // Below the group box, inside the window's own height; kept along the bottom edge when the
     // window is resized.
-    st_status = new QStatusBar(this);
+    st_status = new status_line(this);
     st_status->setObjectName(QStringLiteral("st_status"));
+    st_source = st_status->source_label();
     place_status_line();
 }
 
@@ -87,11 +96,34 @@ void w_search::place_status_line()
     st_status->setGeometry(0, height() - line_height, width(), line_height);
 }
 
+void w_search::fit_to_size()
+{
+    // Growth beyond the layout's size; a smaller window shrinks the list down to a quarter.
+    const QSize growth = size() - QSize(platform::units_to_px_x(window_width), platform::units_to_px_y(window_height));
+    const auto grown = [&](const QRect& designed) {
+        return QRect(designed.topLeft(), QSize(std::max(designed.width() / 4, designed.width() + growth.width()),
+                                                std::max(designed.height() / 4, designed.height() + growth.height())));
+    };
+    gb_1->setGeometry(grown(gb_1_designed));
+    dw_search->setGeometry(grown(dw_search_designed));
+    place_status_line();
+}
+
 void w_search::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     if (st_status != nullptr)
-        place_status_line();
+        fit_to_size();
+}
+
+void w_search::show_data_source()
+{
+    // The data source stays the same for the whole run: the driver is asked once connected.
+    if (source_text.isEmpty() && app.sqlca->connected()) {
+        if (const std::optional<data_source::facts> source = data_source::of(*app.sqlca))
+            source_text = data_source::describe(*source);
+    }
+    st_status->show_source(app.sqlca->connected() ? source_text : QString());
 }
 
 void w_search::show_search_outcome(long rows)
@@ -103,11 +135,11 @@ void w_search::show_search_outcome(long rows)
         text = QStringLiteral("Not connected: ") + app.sqlca->SQLErrText;
     else
         text = QStringLiteral("Search failed: ") + app.sqlca->SQLErrText;
-    // The database's message can run over several lines and past the window's width: the line
-    // shows it on one line, its tooltip in full.
-    st_status->showMessage(text.simplified());
-    st_status->setToolTip(rows >= 0 ? QString() : text);
+    st_status->show_outcome(text, rows < 0);
+    show_data_source();
 }
+
+void w_search::entry_saved(int rbr) { st_status->note_change(QStringLiteral("Entry %1 saved").arg(rbr)); }
 
 void w_search::create_controls()
 {
@@ -130,12 +162,14 @@ void w_search::create_controls()
     cb_view = make_button(this, QStringLiteral("cb_view"), QStringLiteral("View"));
     platform::place(cb_view, 155, 484, 411, 108);
 
-    dw_search = new QTableView(this);
+    dw_search = new result_list_view(this);
     dw_search->setObjectName(QStringLiteral("dw_search"));
     platform::place(dw_search, 155, 652, 3378, 1256);
     pretraga = new dw_pretraga(this);
     pretraga->setObjectName(QStringLiteral("dw_pretraga"));
     pretraga->set_up_view(*dw_search);
+    // In a wider window the question column takes the room the list gains.
+    dw_search->fill_width_with(dw_pretraga::pitanje_column);
 
     cb_new = make_button(this, QStringLiteral("cb_new"), QStringLiteral("New FAQ"));
     platform::place(cb_new, 1088, 484, 411, 108);
@@ -144,6 +178,8 @@ void w_search::create_controls()
 
     // The group box frames everything and stays behind: created first, it is the lowest sibling.
     gb_1->lower();
+    gb_1_designed = gb_1->geometry();
+    dw_search_designed = dw_search->geometry();
 
     // Tab order: first criterion, second criterion, View, Delete, New FAQ, Close, Search, list.
     const QList<QWidget*> chain = {uo_prvi->sle_trazi, uo_prvi->ddlb_polje, uo_prvi->ddlb_veza,
@@ -167,9 +203,24 @@ void w_search::connect_handlers()
             [this](const QModelIndex& index) { dw_search_clicked(index.row() + 1); });
     connect(dw_search, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { dw_search_doubleclicked(index.row() + 1); });
+    // Enter on the focused row opens it exactly as a double-click on it; Delete in the list is
+    // the Delete button.
+    connect(dw_search, &result_list_view::enter_pressed, this, &w_search::dw_search_doubleclicked);
+    connect(dw_search, &result_list_view::delete_pressed, this, &w_search::cb_delete_clicked);
     // Clicks that hit no row (header, empty area) reach the handlers as row 0.
     dw_search->viewport()->installEventFilter(this);
     dw_search->horizontalHeader()->viewport()->installEventFilter(this);
+}
+
+void w_search::create_shortcuts()
+{
+    auto* new_entry = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), this);
+    connect(new_entry, &QShortcut::activated, cb_new, &QPushButton::click);
+    auto* find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    connect(find, &QShortcut::activated, this, [this] {
+        uo_prvi->sle_trazi->setFocus(Qt::ShortcutFocusReason);
+        uo_prvi->sle_trazi->selectAll();
+    });
 }
 
 void w_search::open()
@@ -271,6 +322,8 @@ void w_search::cb_delete_clicked()
     if (app.sqlca->SQLCode != transaction::success)
         platform::message_box(QStringLiteral("DELETE FROM faq WHERE rbr=") + platform::to_text(app.rbr),
                               app.sqlca->SQLErrText);
+    else
+        st_status->note_change(QStringLiteral("Entry %1 deleted").arg(app.rbr));
     cb_search_clicked();
 }
 

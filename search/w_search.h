@@ -5,10 +5,12 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "result_list_view.h"
+#include "status_line.h"
+
 class QGroupBox;
+class QLabel;
 class QPushButton;
-class QStatusBar;
-class QTableView;
 class dw_pretraga;
 class tarvo;
 class uo_srch1;
@@ -30,6 +32,10 @@ public:
     void dw_search_clicked(int row);
     void dw_search_doubleclicked(int row);
 
+    // The entry window stored entry rbr: the status line says so after the refresh that follows,
+    // also when the entry is not among the rows the criteria list.
+    void entry_saved(int rbr);
+
     // Controls, in creation order.
     QGroupBox* gb_1 = nullptr;
     uo_srch1* uo_prvi = nullptr;
@@ -37,7 +43,7 @@ public:
     QPushButton* cb_search = nullptr;
     QPushButton* cb_delete = nullptr;
     QPushButton* cb_view = nullptr;
-    QTableView* dw_search = nullptr;
+    result_list_view* dw_search = nullptr;
     QPushButton* cb_new = nullptr;
     QPushButton* cb_close = nullptr;
 
@@ -45,8 +51,10 @@ public:
     dw_pretraga* pretraga = nullptr;
 
     // The status line along the bottom edge: how many entries the last search listed, or why
-    // nothing could be listed (no connection, a failed search).
-    QStatusBar* st_status = nullptr;
+    // nothing could be listed (no connection, a failed search), after the last change made here
+    // ("Entry 42 saved"); at its right end, the data source it is connected to.
+    status_line* st_status = nullptr;
+    QLabel* st_source = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -56,6 +64,10 @@ protected:
 private:
     void create_controls();
     void connect_handlers();
+    void create_shortcuts();
+    // The list and its frame take up the window's size beyond the layout's; everything else
+    // keeps its place.
+    void fit_to_size();
     void open();
     // Clears the highlight, then highlights the row and makes its entry current, or makes no
     // entry current for row 0.
@@ -67,6 +79,13 @@ private:
     void place_status_line();
     // What the last retrieval came to: the number of rows, or -1 when it failed.
     void show_search_outcome(long rows);
+    // The data source, once connected; nothing while not connected.
+    void show_data_source();
 
     tarvo& app;
+    // The layout's geometry of the two controls that grow with the window.
+    QRect gb_1_designed;
+    QRect dw_search_designed;
+    // The data source's description, read from the driver once connected.
+    QString source_text;
 };

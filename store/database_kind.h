@@ -7,6 +7,10 @@
 #include <sql.h>
 #include <sys/types.h>
 
+// One text the driver holds about its connection (SQLGetInfo, no round trip to the server);
+// empty when it cannot tell. The wide variant, so that a file name outside ASCII arrives intact.
+QString driver_info(SQLHDBC connection, SQLUSMALLINT what);
+
 // The driver's name for its database ("SQLite", "PostgreSQL"); empty when it cannot tell.
 QString dbms_name(SQLHDBC connection);
 bool is_sqlite(SQLHDBC connection);

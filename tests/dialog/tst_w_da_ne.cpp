@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "centring.h"
 #include "platform.h"
@@ -167,6 +168,20 @@ void tst_w_da_ne::enter_answers_the_default_or_focused_button()
         });
         dialog.exec();
         QCOMPARE(app->message->StringParm, QStringLiteral("DA"));
+    }
+    // The keypad's Enter as the keyboard sends it: the focused button, and the default again once
+    // the focus is back on it.
+    for (const auto& [focus_yes, answer] : {std::pair{true, "DA"}, std::pair{false, "NE"}}) {
+        app->message->StringParm = QStringLiteral("Delete?");
+        w_da_ne dialog(*app);
+        when_shown(dialog, [&, focus_yes = focus_yes] {
+            dialog.cb_da->setFocus();
+            if (!focus_yes)
+                dialog.cb_ne->setFocus();
+            QTest::keyClick(focused_or(&dialog), Qt::Key_Enter, Qt::KeypadModifier);
+        });
+        dialog.exec();
+        QCOMPARE(app->message->StringParm, QString::fromLatin1(answer));
     }
 }
 

@@ -102,7 +102,7 @@ step "double-click row 1 (entry $first_rbr) and change its answer"
 double_click "$(row 1)"
 wait_for '[ "$(window_count)" -eq 2 ]'
 entry_window=$(new_window)
-shot "$entry_window" "$shots/w_main.png"
+shot "$entry_window" "$shots/entry-window.png"
 eval "$(xdotool getwindowgeometry --shell "$entry_window" | sed 's/^/EW_/')"
 in_entry() { at "$EW_X" "$EW_Y" "$EW_WIDTH" "$EW_HEIGHT" 3721 2132 "$1" "$2"; }
 answer="Replaced through real X key events, it's stored."
@@ -114,23 +114,27 @@ wait_for '[ "$(window_count)" -eq 1 ]'
 wait_for '[ "$(sql "SELECT odgovor FROM faq WHERE rbr=$first_rbr")" = "$answer" ]'
 [ "$(sql "SELECT count(*) FROM faq")" -eq "$entries" ] || fail "the save changed the number of entries"
 
-# --- New FAQ: a new entry that the refreshed search lists
-step "New FAQ, fill it, Save"
-click "$(in_search 1293 538)"            # New FAQ
+# --- New FAQ from the keyboard: a new entry that the refreshed search lists; its question is
+# longer than the list is wide
+step "Ctrl+N, fill it, Ctrl+S"
+click "$(in_search 2400 538)"            # the search window, beside its buttons
+# A shortcut works in the active window only: wait until the click has made it so.
+wait_for '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$search_window" ]'
+xdotool key --clearmodifiers ctrl+n      # New FAQ
 wait_for '[ "$(window_count)" -eq 2 ]'
 entry_window=$(new_window)
 eval "$(xdotool getwindowgeometry --shell "$entry_window" | sed 's/^/EW_/')"
-question="Does the pump survive the X test?"
+question="Does the pump survive the X test when it runs day and night for a whole week at full flow?"
 click "$(in_entry 2511 334)"              # the question
 xdotool type --delay 15 "$question"
 click "$(in_entry 1854 1238)"             # the answer
 xdotool type --delay 15 "Yes."
-click "$(in_entry 2925 1858)"             # Save
+xdotool key --clearmodifiers ctrl+s       # Save
 wait_for '[ "$(window_count)" -eq 1 ]'
 wait_for '[ "$(sql "SELECT count(*) FROM faq")" -eq $((entries + 1)) ]'
 new_rbr=$(sql "SELECT rbr FROM faq WHERE pitanje = '${question//\'/\'\'}'")
 [ -n "$new_rbr" ] || fail "the new entry is not stored"
-shot "$search_window" "$shots/w_search.png"   # the refreshed list, new entry last
+shot "$search_window" "$shots/search-window.png"   # the refreshed list, new entry last
 [ "$(sql "SELECT datum FROM faq WHERE rbr=$new_rbr")" = "$(date +%m/%d/%Y)" ] || fail "wrong creation date"
 
 # --- Delete: the save refreshed the list, so the new entry is its last row now
@@ -139,7 +143,7 @@ click "$(row $((expected_rows + 1)))"
 click "$(in_search 827 538)"              # Delete
 wait_for '[ "$(window_count)" -eq 2 ]'
 dialog=$(new_window)
-shot "$dialog" "$shots/w_da_ne.png"
+shot "$dialog" "$shots/yes-no-window.png"
 eval "$(xdotool getwindowgeometry --shell "$dialog" | sed 's/^/DW_/')"
 in_dialog() { at "$DW_X" "$DW_Y" "$DW_WIDTH" "$DW_HEIGHT" 1362 556 "$1" "$2"; }
 click "$(in_dialog 384 424)"              # NO

@@ -132,6 +132,9 @@ void tst_w_search_desktop::status_line_counts_the_listed_entries()
     QTest::mouseClick(window()->cb_delete, Qt::LeftButton);
     QCOMPARE(answers.questions.size(), 1);
     QCOMPARE(fixture->count(), 2);
+    QCOMPARE(status(), QStringLiteral("Entry %1 deleted · 2 entries").arg(app->rbr));
+    // The next search counts alone again.
+    search_for(QString());
     QCOMPARE(status(), QStringLiteral("2 entries"));
     QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
 }
