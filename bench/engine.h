@@ -45,6 +45,8 @@ public:
     virtual std::optional<int> max_rbr() = 0;
 };
 
-std::unique_ptr<engine> make_sqlite_engine(const std::string& file);
+// like_extension: the SQLite extension the data source loads, loaded here too, so that both
+// run the same LIKE.
+std::unique_ptr<engine> make_sqlite_engine(const std::string& file, const std::string& like_extension);
 // conninfo as libpq takes it ("host=... port=... dbname=... user=... password=...").
 std::unique_ptr<engine> make_postgresql_engine(const std::string& conninfo);

@@ -1,5 +1,6 @@
 // The SQLite yardstick: sqlite3_prepare_v2 / sqlite3_step / sqlite3_finalize on the same file the
-// data source "FAQ" names, each statement prepared afresh as the program's driver does.
+// data source "FAQ" names, each statement prepared afresh as the program's driver does, with the
+// same LIKE extension loaded.
 
 #include <sqlite3.h>
 
@@ -60,11 +61,19 @@ std::string utf8(const char16_t* text) { return QString::fromUtf16(text).toStdSt
 
 class sqlite_engine final : public engine {
 public:
-    explicit sqlite_engine(const std::string& file)
+    sqlite_engine(const std::string& file, const std::string& like_extension)
     {
         if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
             throw engine_error("sqlite3_open_v2: " + file);
         sqlite3_busy_timeout(db, 2000);
+        sqlite3_enable_load_extension(db, 1);
+        char* message = nullptr;
+        if (sqlite3_load_extension(db, like_extension.c_str(), nullptr, &message) != SQLITE_OK) {
+            const std::string error = message ? message : "unknown error";
+            sqlite3_free(message);
+            sqlite3_close(db);
+            throw engine_error("sqlite3_load_extension: " + error);
+        }
         count_text = statements::with_placeholders(statements::count_rbr).toStdString();
         update_text = statements::with_placeholders(statements::update_entry_text).toStdString();
         max_text = utf8(statements::max_rbr);
@@ -156,4 +165,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<engine> make_sqlite_engine(const std::string& file) { return std::make_unique<sqlite_engine>(file); }
+std::unique_ptr<engine> make_sqlite_engine(const std::string& file, const std::string& like_extension)
+{
+    return std::make_unique<sqlite_engine>(file, like_extension);
+}

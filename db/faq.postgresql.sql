@@ -1,11 +1,15 @@
 -- The FAQ table for a shared PostgreSQL database. Column order matters: the insert supplies
--- its values by position.
+-- its values by position. The searched texts are citext (case-insensitive text, an extension
+-- that comes with PostgreSQL), so that a search ignores the case of every letter, as it does on
+-- SQLite; citext keeps each text exactly as it was written. A table made earlier with text
+-- columns is converted by faq-citext.postgresql.sql.
+CREATE EXTENSION IF NOT EXISTS citext;
 CREATE TABLE faq (
     rbr      integer NOT NULL PRIMARY KEY, -- entry number, 1 to 32767
-    adresa   text,                         -- keywords
-    pitanje  text,                         -- question
+    adresa   citext,                       -- keywords
+    pitanje  citext,                       -- question
     datum    varchar(10),                  -- creation date, mm/dd/yyyy
-    proizvod text,                         -- product
-    lot      text,
-    odgovor  text                          -- answer
+    proizvod citext,                       -- product
+    lot      citext,
+    odgovor  citext                        -- answer
 );

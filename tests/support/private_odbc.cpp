@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdlib>
 
 namespace test_support {
@@ -29,6 +30,8 @@ QString odbc_driver_path(const QString& library)
     return library;
 }
 
+QString like_extension_path() { return QStringLiteral(TARVO_LIKE_EXTENSION); }
+
 private_odbc::private_odbc()
 {
     if (!dir.isValid())
@@ -49,8 +52,16 @@ void private_odbc::write(const QString& dsn_name, const QString& driver, const Q
                               "Driver=%2\nDebug=0\nCommLog=0\n")
                    .arg(odbc_driver_path(QStringLiteral("libsqlite3odbc.so")),
                         odbc_driver_path(QStringLiteral("psqlodbcw.so"))));
+    // An SQLite data source loads the built LIKE extension, as tarvo-setup-dsn's does, unless
+    // the test names an extension of its own.
+    QStringList all_settings = settings;
+    const bool names_extension = std::any_of(settings.begin(), settings.end(), [](const QString& setting) {
+        return setting.startsWith(QLatin1String("LoadExt="));
+    });
+    if (driver == QLatin1String("SQLite3") && !names_extension)
+        all_settings << QStringLiteral("LoadExt=") + like_extension_path();
     write_file(dir.filePath(QStringLiteral("odbc.ini")),
-               QStringLiteral("[%1]\nDriver=%2\n%3\n").arg(dsn_name, driver, settings.join(QLatin1Char('\n'))));
+               QStringLiteral("[%1]\nDriver=%2\n%3\n").arg(dsn_name, driver, all_settings.join(QLatin1Char('\n'))));
     qputenv("ODBCSYSINI", dir.path().toLocal8Bit());
     qputenv("ODBCINI", dir.filePath(QStringLiteral("odbc.ini")).toLocal8Bit());
 }

@@ -11,13 +11,17 @@ class private_odbc {
 public:
     private_odbc();
     // Writes the driver definitions and a data source called dsn_name with the given settings
-    // (one "Key=Value" each), and points unixODBC at them.
+    // (one "Key=Value" each), and points unixODBC at them. An SQLite data source loads the
+    // built LIKE extension unless the settings name a LoadExt of their own.
     void write(const QString& dsn_name, const QString& driver, const QStringList& settings);
     QString folder() const { return dir.path(); }
 
 private:
     QTemporaryDir dir;
 };
+
+// The built SQLite extension that makes LIKE ignore the case of every letter.
+QString like_extension_path();
 
 // Where the driver libraries live on Debian.
 QString odbc_driver_path(const QString& library);

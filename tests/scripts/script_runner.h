@@ -1,0 +1,58 @@
+#pragma once
+// Runs the project's set-up scripts and PostgreSQL's own tools as a person would, and keeps
+// what they printed. Commands for the server's administrator run as the user postgres.
+
+#include <QDir>
+#include <QProcess>
+#include <QStringList>
+#include <unistd.h>
+
+#include "faq_fixture.h"
+
+namespace scripts_test {
+
+struct run_result {
+    int exit_code = -1;
+    QString output; // standard output and error, interleaved
+};
+
+inline run_result run(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
+                      int timeout_ms = 120000)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(QDir::tempPath()); // reachable for the user postgres too
+    process.start(program, arguments);
+    run_result result;
+    if (!process.waitForFinished(timeout_ms)) {
+        process.kill();
+        process.waitForFinished();
+        result.output = QStringLiteral("did not finish: ") + program + QLatin1Char(' ') + arguments.join(QLatin1Char(' '));
+        return result;
+    }
+    result.output = QString::fromUtf8(process.readAll());
+    result.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return result;
+}
+
+inline QString script(const QString& name) { return test_support::source_dir() + QStringLiteral("/scripts/") + name; }
+
+// The administrator's command: "sudo -u postgres COMMAND"; as root runuser does the same. A
+// test run by another user owns its throwaway cluster, whose superuser is called postgres.
+inline run_result run_as_postgres(const QString& program, const QStringList& arguments, const QString& pg_host, int pg_port)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QStringList settings = {QStringLiteral("PGHOST=") + pg_host, QStringLiteral("PGPORT=%1").arg(pg_port)};
+    if (geteuid() == 0)
+        return run(QStringLiteral("runuser"),
+                   QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--"), QStringLiteral("env")}
+                       + settings + QStringList{program} + arguments,
+                   environment);
+    environment.insert(QStringLiteral("PGHOST"), pg_host);
+    environment.insert(QStringLiteral("PGPORT"), QString::number(pg_port));
+    environment.insert(QStringLiteral("PGUSER"), QStringLiteral("postgres"));
+    return run(program, arguments, environment);
+}
+
+} // namespace scripts_test

@@ -1,0 +1,454 @@
+// The README's section "A shared PostgreSQL database", followed as written: its server command
+// (taken from the README itself) on a throwaway PostgreSQL server with TLS on and no access
+// rules of its own, its desktop command in a throwaway home directory, then a search through
+// the program's store on the data source "FAQ" that the desktop command made. Also: the server
+// command run again changes no row, an older database (text columns, owned by mirt) is taken
+// over without loss, and the desktop command updates, keeps and restores data sources.
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <set>
+
+#include "faq_fixture.h"
+#include "script_runner.h"
+#include "search_statement.h"
+#include "statements.h"
+#include "transaction.h"
+#include "unexpected_dialogs.h"
+
+using scripts_test::run;
+using scripts_test::run_result;
+using scripts_test::script;
+
+namespace {
+
+const QString example_network = QStringLiteral("192.168.10.0/24");
+const QString example_server = QStringLiteral("faq-server.example");
+const QString hba_line = QStringLiteral("hostssl faq mirt 127.0.0.1/32 scram-sha-256");
+
+QString read_file(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void write_file(const QString& path, const QString& text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text.toUtf8()) < 0)
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// The arguments of the README command that starts with `command`, in a shell block of its
+// section on the shared database, with the example network and server replaced by the test's.
+QStringList readme_arguments(const QString& command, int port)
+{
+    const QString readme = read_file(test_support::source_dir() + QStringLiteral("/README.md"));
+    const qsizetype start = readme.indexOf(QStringLiteral("\n## A shared PostgreSQL database\n"));
+    if (start < 0)
+        return {};
+    const qsizetype end = readme.indexOf(QStringLiteral("\n## "), start + 1);
+    bool in_commands = false; // inside a ```sh block
+    for (QString line : readme.mid(start, end - start).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("```"))) {
+            in_commands = line == QLatin1String("```sh");
+            continue;
+        }
+        line = line.section(QLatin1Char('#'), 0, 0).trimmed(); // a comment after the command
+        if (!in_commands || !line.startsWith(command + QLatin1Char(' ')))
+            continue;
+        line.replace(example_network, QStringLiteral("127.0.0.1/32"));
+        line.replace(example_server, QStringLiteral("127.0.0.1:%1").arg(port));
+        return line.mid(command.size()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    }
+    return {};
+}
+
+QString first_match(const QString& text, const QString& pattern)
+{
+    return QRegularExpression(pattern).match(text).captured(1);
+}
+
+} // namespace
+
+class tst_shared_database : public QObject {
+    Q_OBJECT
+    QTemporaryDir cluster{QDir::tempPath() + QStringLiteral("/tarvo-shared-XXXXXX")};
+    QTemporaryDir odbc_system; // the desktop's driver definitions
+    int port = 0;
+    bool started = false;
+
+    // psql as the server's administrator, over its socket.
+    run_result admin(const QString& statements, const QString& database = QStringLiteral("faq"))
+    {
+        return run(QStringLiteral("psql"),
+                   {QStringLiteral("-X"), QStringLiteral("-At"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                    QStringLiteral("-h"), cluster.path(), QStringLiteral("-p"), QString::number(port),
+                    QStringLiteral("-U"), QStringLiteral("postgres"), QStringLiteral("-d"), database,
+                    QStringLiteral("-c"), statements},
+                   QProcessEnvironment::systemEnvironment());
+    }
+    QString admin_value(const QString& query, const QString& database = QStringLiteral("faq"))
+    {
+        const run_result result = admin(query, database);
+        if (result.exit_code != 0)
+            qWarning("%s: %s", qPrintable(query), qPrintable(result.output));
+        return result.output.trimmed();
+    }
+
+    // psql as a desktop would connect: user mirt over TCP.
+    run_result as_mirt(const QString& database, const QString& ssl_mode, const QString& statement)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("PGPASSWORD"), QStringLiteral("mirt"));
+        return run(QStringLiteral("psql"),
+                   {QStringLiteral("-X"), QStringLiteral("-At"),
+                    QStringLiteral("host=127.0.0.1 port=%1 user=mirt dbname=%2 sslmode=%3").arg(port).arg(database, ssl_mode),
+                    QStringLiteral("-c"), statement},
+                   environment);
+    }
+
+    run_result server_command(const QStringList& arguments)
+    {
+        return scripts_test::run_as_postgres(script(QStringLiteral("tarvo-setup-server")), arguments, cluster.path(), port);
+    }
+
+    // The desktop's command as its user runs it, at home in `home`.
+    run_result desktop_command(const QString& home, const QStringList& arguments)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), home);
+        environment.remove(QStringLiteral("XDG_DATA_HOME"));
+        // unixODBC takes the home folder from the password database: ODBCINI names the file.
+        environment.insert(QStringLiteral("ODBCINI"), home + QStringLiteral("/.odbc.ini"));
+        environment.insert(QStringLiteral("ODBCSYSINI"), odbc_system.path());
+        environment.insert(QStringLiteral("TARVO_LIKE_EXTENSION"), test_support::like_extension_path());
+        return run(script(QStringLiteral("tarvo-setup-dsn")), arguments, environment);
+    }
+
+    // A server without tarvo: no database faq, no role mirt, no access rule for the network.
+    void reset_server()
+    {
+        QCOMPARE(admin(QStringLiteral("DROP DATABASE IF EXISTS faq WITH (FORCE)"), QStringLiteral("postgres")).exit_code, 0);
+        QCOMPARE(admin(QStringLiteral("DROP ROLE IF EXISTS mirt"), QStringLiteral("postgres")).exit_code, 0);
+        write_file(cluster.filePath(QStringLiteral("data/pg_hba.conf")), QStringLiteral("local all all trust\n"));
+        QCOMPARE(admin(QStringLiteral("SELECT pg_reload_conf()"), QStringLiteral("postgres")).exit_code, 0);
+    }
+
+    // Rows of faq as text, with a count: equal only when no value changed.
+    QString table_fingerprint()
+    {
+        return admin_value(QStringLiteral("SELECT count(*) || ' ' || coalesce(md5(string_agg(f::text || ':' || "
+                                          "coalesce(length(odgovor), -1), E'\\n' ORDER BY rbr)), '') FROM faq f"));
+    }
+
+    void verify_program_rights()
+    {
+        QCOMPARE(admin_value(QStringLiteral("SELECT rolsuper || ' ' || rolcreatedb || ' ' || rolcreaterole || ' ' || "
+                                            "(rolpassword LIKE 'SCRAM-SHA-256$%') FROM pg_authid WHERE rolname = 'mirt'"),
+                             QStringLiteral("postgres")),
+                 QStringLiteral("false false false true"));
+        QCOMPARE(admin_value(QStringLiteral("SELECT string_agg(privilege_type, ',' ORDER BY privilege_type) FROM "
+                                            "information_schema.role_table_grants WHERE grantee = 'mirt'")),
+                 QStringLiteral("DELETE,INSERT,SELECT,UPDATE"));
+        QCOMPARE(admin_value(QStringLiteral("SELECT pg_get_userbyid(relowner) FROM pg_class WHERE oid = 'faq'::regclass")),
+                 QStringLiteral("postgres"));
+        QCOMPARE(admin_value(QStringLiteral("SELECT has_database_privilege('mirt', 'faq', 'CREATE') || ' ' || "
+                                            "has_database_privilege('mirt', 'faq', 'TEMP') || ' ' || "
+                                            "has_schema_privilege('mirt', 'public', 'CREATE')")),
+                 QStringLiteral("false false false"));
+    }
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void readme_commands_give_every_desktop_the_shared_database();
+    void server_command_run_again_changes_no_row();
+    void server_command_takes_over_an_older_database_without_loss();
+    void desktop_command_updates_keeps_and_goes_back();
+    void installed_commands_find_their_files();
+};
+
+void tst_shared_database::initTestCase()
+{
+    QVERIFY(cluster.isValid() && odbc_system.isValid());
+    const run_result started_cluster = run(script(QStringLiteral("pg")),
+                                           {QStringLiteral("start"), cluster.path(), QStringLiteral("--tls"), QStringLiteral("--bare")},
+                                           QProcessEnvironment::systemEnvironment());
+    QVERIFY2(started_cluster.exit_code == 0, qPrintable(started_cluster.output));
+    started = true;
+    port = started_cluster.output.trimmed().toInt();
+    QVERIFY(port > 0);
+    QCOMPARE(admin_value(QStringLiteral("SHOW ssl"), QStringLiteral("postgres")), QStringLiteral("on"));
+
+    // The drivers as Debian registers them, without psqlODBC's log file per connection.
+    write_file(odbc_system.filePath(QStringLiteral("odbcinst.ini")),
+               QStringLiteral("[SQLite3]\nDriver=%1\n\n[PostgreSQL Unicode]\nDriver=%2\nDebug=0\nCommLog=0\n")
+                   .arg(test_support::odbc_driver_path(QStringLiteral("libsqlite3odbc.so")),
+                        test_support::odbc_driver_path(QStringLiteral("psqlodbcw.so"))));
+    write_file(odbc_system.filePath(QStringLiteral("odbc.ini")), QString());
+}
+
+void tst_shared_database::cleanupTestCase()
+{
+    if (started)
+        run(script(QStringLiteral("pg")), {QStringLiteral("stop"), cluster.path()}, QProcessEnvironment::systemEnvironment());
+}
+
+void tst_shared_database::readme_commands_give_every_desktop_the_shared_database()
+{
+    reset_server();
+    const QStringList server_arguments = readme_arguments(QStringLiteral("sudo -u postgres tarvo-setup-server"), port);
+    const QStringList desktop_arguments = readme_arguments(QStringLiteral("tarvo-setup-dsn"), port);
+    QVERIFY2(server_arguments.contains(QStringLiteral("127.0.0.1/32")), qPrintable(server_arguments.join(' ')));
+    QVERIFY2(desktop_arguments.contains(QStringLiteral("127.0.0.1:%1").arg(port)), qPrintable(desktop_arguments.join(' ')));
+
+    // The server.
+    const run_result server = server_command(server_arguments);
+    QVERIFY2(server.exit_code == 0, qPrintable(server.output));
+    QVERIFY2(server.output.contains(QStringLiteral("Role mirt: created")), qPrintable(server.output));
+    QVERIFY2(server.output.contains(QStringLiteral("Sample entries: 30 loaded.")), qPrintable(server.output));
+    QVERIFY2(server.output.contains(hba_line), qPrintable(server.output));
+    verify_program_rights();
+
+    // A desktop that runs the embedded database already (as tarvo's first start leaves it).
+    QTemporaryDir home;
+    const run_result first_start = desktop_command(home.path(), {});
+    QVERIFY2(first_start.exit_code == 0, qPrintable(first_start.output));
+    const run_result desktop = desktop_command(home.path(), desktop_arguments);
+    QVERIFY2(desktop.exit_code == 0, qPrintable(desktop.output));
+    QVERIFY2(desktop.output.contains(QStringLiteral("connects and finds 30 entries")), qPrintable(desktop.output));
+    const QString kept = first_match(desktop.output, QStringLiteral("previous definition is kept in (\\S+)\\.\\n"));
+    QVERIFY2(read_file(kept).contains(QStringLiteral("Description=tarvo FAQ database (embedded)")), qPrintable(desktop.output));
+    const QString user_ini = read_file(home.filePath(QStringLiteral(".odbc.ini")));
+    for (const QString& setting : {QStringLiteral("Driver=PostgreSQL Unicode"), QStringLiteral("Servername=127.0.0.1"),
+                                   QStringLiteral("Port=%1").arg(port), QStringLiteral("Database=faq"),
+                                   QStringLiteral("SSLmode=require")})
+        QVERIFY2(user_ini.contains(setting + QLatin1Char('\n')), qPrintable(user_ini));
+
+    // The program's store on that data source: the search ignores the case of every letter.
+    qputenv("ODBCSYSINI", odbc_system.path().toLocal8Bit());
+    qputenv("ODBCINI", home.filePath(QStringLiteral(".odbc.ini")).toLocal8Bit());
+    {
+        transaction sqlca(QStringLiteral("shared"));
+        sqlca.DBMS = QStringLiteral("ODBC");
+        sqlca.AutoCommit = false;
+        sqlca.DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
+        sqlca.connect();
+        QVERIFY2(sqlca.SQLCode == 0, qPrintable(sqlca.SQLErrText));
+        auto found = [&](const search::criteria& criteria) {
+            std::vector<statements::list_row> rows;
+            statements::retrieve(sqlca, search::compose(criteria), rows);
+            std::set<int> numbers;
+            for (const auto& row : rows)
+                numbers.insert(row.rbr.value_or(0));
+            return numbers;
+        };
+        QCOMPARE(found({QStringLiteral("PUMP"), QStringLiteral("Keyword"), {}, QStringLiteral("All"), QStringLiteral("AND")}),
+                 (std::set<int>{1, 12, 29}));
+        QCOMPARE(found({QStringLiteral("ŠUM"), QStringLiteral("All"), {}, QStringLiteral("All"), QStringLiteral("AND")}),
+                 (std::set<int>{11}));
+        QCOMPARE(found({QStringLiteral("cobas"), QStringLiteral("Product"), QStringLiteral("pump"), QStringLiteral("Question"),
+                        QStringLiteral("NOT")}),
+                 (std::set<int>{4, 20}));
+        // The connection is encrypted.
+        std::vector<statements::list_row> rows;
+        statements::retrieve(sqlca, QStringLiteral("SELECT 1, CASE WHEN ssl THEN 'TLS' ELSE 'plain' END, version "
+                                                   "FROM pg_stat_ssl WHERE pid = pg_backend_pid()"),
+                             rows);
+        QCOMPARE(rows.size(), std::size_t(1));
+        QCOMPARE(rows.front().proizvod, QStringLiteral("TLS"));
+        sqlca.disconnect();
+    }
+
+    // Nobody gets in unencrypted, mirt reaches no other database and may create nothing.
+    const run_result plain = as_mirt(QStringLiteral("faq"), QStringLiteral("disable"), QStringLiteral("SELECT 1"));
+    QVERIFY2(plain.exit_code != 0 && plain.output.contains(QStringLiteral("no pg_hba.conf entry")), qPrintable(plain.output));
+    const run_result other = as_mirt(QStringLiteral("postgres"), QStringLiteral("require"), QStringLiteral("SELECT 1"));
+    QVERIFY2(other.exit_code != 0 && other.output.contains(QStringLiteral("no pg_hba.conf entry")), qPrintable(other.output));
+    const run_result create = as_mirt(QStringLiteral("faq"), QStringLiteral("require"), QStringLiteral("CREATE TABLE notes (x int)"));
+    QVERIFY2(create.exit_code != 0 && create.output.contains(QStringLiteral("permission denied")), qPrintable(create.output));
+    const run_result drop = as_mirt(QStringLiteral("faq"), QStringLiteral("require"), QStringLiteral("DROP TABLE faq"));
+    QVERIFY2(drop.exit_code != 0 && drop.output.contains(QStringLiteral("must be owner")), qPrintable(drop.output));
+
+    // And back to the embedded database, keeping the shared definition.
+    const run_result back = desktop_command(home.path(), {QStringLiteral("--embedded")});
+    QVERIFY2(back.exit_code == 0, qPrintable(back.output));
+    QVERIFY2(read_file(home.filePath(QStringLiteral(".odbc.ini"))).contains(QStringLiteral("Description=tarvo FAQ database (embedded)")),
+             qPrintable(back.output));
+    const QString shared_copy = first_match(back.output, QStringLiteral("previous definition is kept in (\\S+)\\.\\n"));
+    QVERIFY2(read_file(shared_copy).contains(QStringLiteral("SSLmode=require")), qPrintable(back.output));
+}
+
+void tst_shared_database::server_command_run_again_changes_no_row()
+{
+    const QStringList arguments = {QStringLiteral("--network"), QStringLiteral("127.0.0.1/32"),
+                                   QStringLiteral("--sample-entries"), QStringLiteral("--apply")};
+    reset_server();
+    run_result first = server_command(arguments);
+    QVERIFY2(first.exit_code == 0, qPrintable(first.output));
+    // The team's own changes since.
+    QCOMPARE(admin(QStringLiteral("UPDATE faq SET odgovor = odgovor || ' Provjereno.' WHERE rbr = 3; "
+                                  "DELETE FROM faq WHERE rbr = 30; "
+                                  "INSERT INTO faq VALUES (31, NULL, 'Prazno', '01/01/2025', '', NULL, repeat('Ž', 100000))"))
+                 .exit_code,
+             0);
+    const QString before = table_fingerprint();
+    QVERIFY(before.startsWith(QStringLiteral("30 ")));
+
+    for (int again = 1; again <= 2; ++again) {
+        const run_result next = server_command(arguments);
+        QVERIFY2(next.exit_code == 0, qPrintable(next.output));
+        QVERIFY2(next.output.contains(QStringLiteral("Table faq: kept with its 30 entries, none of them changed.")), qPrintable(next.output));
+        QVERIFY2(next.output.contains(QStringLiteral("Sample entries: not loaded, the table already holds 30 entries.")),
+                 qPrintable(next.output));
+        QVERIFY2(next.output.contains(hba_line + QStringLiteral("   (there already)")), qPrintable(next.output));
+        QCOMPARE(table_fingerprint(), before);
+    }
+    QCOMPARE(read_file(cluster.filePath(QStringLiteral("data/pg_hba.conf"))).count(hba_line), 1);
+    verify_program_rights();
+}
+
+void tst_shared_database::server_command_takes_over_an_older_database_without_loss()
+{
+    reset_server();
+    // As the README once told an administrator to set it up: mirt owns the database and its
+    // table of plain text, and its password is an MD5 hash.
+    QCOMPARE(admin(QStringLiteral("SET password_encryption = 'md5'; CREATE ROLE mirt LOGIN CREATEDB PASSWORD 'mirt'"),
+                   QStringLiteral("postgres"))
+                 .exit_code,
+             0);
+    QCOMPARE(admin(QStringLiteral("CREATE DATABASE faq OWNER mirt"), QStringLiteral("postgres")).exit_code, 0);
+    const run_result made = admin(QStringLiteral(
+        "SET ROLE mirt; "
+        "CREATE TABLE faq (rbr integer NOT NULL PRIMARY KEY, adresa text, pitanje text, datum varchar(10), "
+        "proizvod varchar(100), lot text, odgovor text); "
+        "INSERT INTO faq VALUES (1, 'šum, optika', 'Povećan ŠUM signala', '02/18/2020', 'Fotometar', 'FM-1', "
+        "'Đak ili Ćiro'), (2, '', 'it''s D:\\Backup', '01/01/2021', 'x', '', repeat('Čvršće ', 50000)), "
+        "(3, NULL, NULL, NULL, NULL, NULL, NULL), (4, '  ', 'Blanks  kept  ', '', 'y', 'z', '')"));
+    QVERIFY2(made.exit_code == 0, qPrintable(made.output));
+    const QString before = table_fingerprint();
+
+    const run_result takeover = server_command({QStringLiteral("--network"), QStringLiteral("127.0.0.1/32"),
+                                                QStringLiteral("--sample-entries"), QStringLiteral("--apply")});
+    QVERIFY2(takeover.exit_code == 0, qPrintable(takeover.output));
+    QVERIFY2(takeover.output.contains(QStringLiteral("Table faq: kept with its 4 entries, none of them changed. "
+                                                     "Columns adresa, pitanje, proizvod, lot, odgovor converted to citext.")),
+             qPrintable(takeover.output));
+    QVERIFY2(takeover.output.contains(QStringLiteral("Sample entries: not loaded")), qPrintable(takeover.output));
+    QCOMPARE(table_fingerprint(), before);
+    QCOMPARE(admin_value(QStringLiteral("SELECT string_agg(format_type(atttypid, atttypmod), ',' ORDER BY attnum) "
+                                        "FROM pg_attribute WHERE attrelid = 'faq'::regclass AND attnum > 0")),
+             QStringLiteral("integer,citext,citext,character varying(10),citext,citext,citext"));
+    QCOMPARE(admin_value(QStringLiteral("SELECT pg_get_userbyid(datdba) FROM pg_database WHERE datname = 'faq'"),
+                         QStringLiteral("postgres")),
+             QStringLiteral("postgres"));
+    verify_program_rights();
+
+    // mirt now searches without regard to case, and still changes rows.
+    const run_result search = as_mirt(QStringLiteral("faq"), QStringLiteral("require"),
+                                      QStringLiteral("SELECT string_agg(rbr::text, ',' ORDER BY rbr) FROM faq "
+                                                     "WHERE pitanje LIKE '%šum%' OR odgovor LIKE '%ČVRŠĆE%'"));
+    QVERIFY2(search.exit_code == 0, qPrintable(search.output));
+    QCOMPARE(search.output.trimmed(), QStringLiteral("1,2"));
+    const run_result change = as_mirt(QStringLiteral("faq"), QStringLiteral("require"),
+                                      QStringLiteral("UPDATE faq SET lot = 'FM-2' WHERE rbr = 1"));
+    QVERIFY2(change.exit_code == 0, qPrintable(change.output));
+}
+
+void tst_shared_database::desktop_command_updates_keeps_and_goes_back()
+{
+    QTemporaryDir home;
+    const QString ini = home.filePath(QStringLiteral(".odbc.ini"));
+    const QString folder = home.filePath(QStringLiteral(".local/share/tarvo"));
+    const QString load_ext = QStringLiteral("LoadExt=") + test_support::like_extension_path() + QLatin1Char('\n');
+
+    // Nothing defined: the embedded database with its sample entries and the LIKE extension.
+    run_result result = desktop_command(home.path(), {});
+    QVERIFY2(result.exit_code == 0, qPrintable(result.output));
+    QVERIFY2(result.output.contains(QStringLiteral("with 30 sample entries")), qPrintable(result.output));
+    QVERIFY2(read_file(ini).contains(load_ext), qPrintable(read_file(ini)));
+
+    // One that an earlier version made, with a setting someone added: brought up to date.
+    const QString database = folder + QStringLiteral("/faq.db");
+    write_file(ini, QStringLiteral("[FAQ]\nDescription=tarvo FAQ database (embedded)\nDriver=SQLite3\nDatabase=%1\n"
+                                   "Timeout=2000\nNoWCHAR=0\n")
+                        .arg(database));
+    result = desktop_command(home.path(), {});
+    QVERIFY2(result.exit_code == 0 && result.output.contains(QStringLiteral("Updated the data source")), qPrintable(result.output));
+    QString now = read_file(ini);
+    QVERIFY2(now.contains(load_ext) && now.contains(QStringLiteral("Database=") + database + QLatin1Char('\n'))
+                 && now.contains(QStringLiteral("NoWCHAR=0\n")),
+             qPrintable(now));
+    result = desktop_command(home.path(), {});
+    QVERIFY2(result.output.contains(QStringLiteral("leaving it as it is")), qPrintable(result.output));
+    QCOMPARE(read_file(ini), now);
+
+    // Somebody else's data source "FAQ" is left alone.
+    const QString own = QStringLiteral("[FAQ]\nDescription=our own\nDriver=SQLite3\nDatabase=%1/other.db\n").arg(home.path());
+    write_file(ini, own);
+    result = desktop_command(home.path(), {});
+    QVERIFY2(result.exit_code == 0 && result.output.contains(QStringLiteral("leaving it as it is")), qPrintable(result.output));
+    QCOMPARE(read_file(ini), own);
+
+    // A server that does not answer: the data source stays as it was, and no copy is left.
+    const QStringList copies_before = QDir(folder).entryList({QStringLiteral("FAQ-*")});
+    result = desktop_command(home.path(), {QStringLiteral("--postgresql"), QStringLiteral("127.0.0.1:1")});
+    QVERIFY2(result.exit_code != 0 && result.output.contains(QStringLiteral("it is as it was")), qPrintable(result.output));
+    QVERIFY2(result.output.contains(QStringLiteral("127.0.0.1")), qPrintable(result.output)); // the driver's own message
+    QCOMPARE(read_file(ini).trimmed(), own.trimmed());
+    QCOMPARE(QDir(folder).entryList({QStringLiteral("FAQ-*")}), copies_before);
+
+    // Back to the embedded database, keeping a copy of what it replaces.
+    result = desktop_command(home.path(), {QStringLiteral("--embedded")});
+    QVERIFY2(result.exit_code == 0 && result.output.contains(QStringLiteral("connects and finds 30 entries")), qPrintable(result.output));
+    const QString copy = first_match(result.output, QStringLiteral("previous definition is kept in (\\S+)\\.\\n"));
+    QCOMPARE(read_file(copy).trimmed(), own.trimmed());
+    QVERIFY(read_file(ini).contains(QStringLiteral("Database=") + database + QLatin1Char('\n')));
+
+    // What is no server or option is refused before anything changes.
+    now = read_file(ini);
+    for (const QStringList& wrong : {QStringList{QStringLiteral("--postgresql"), QStringLiteral("faq server")},
+                                     QStringList{QStringLiteral("--postgresql"), QStringLiteral("faq-server:99999")},
+                                     QStringList{QStringLiteral("--postgresql")}, QStringList{QStringLiteral("--shared")}}) {
+        result = desktop_command(home.path(), wrong);
+        QVERIFY2(result.exit_code != 0, qPrintable(wrong.join(' ') + QStringLiteral(": ") + result.output));
+    }
+    QCOMPARE(read_file(ini), now);
+}
+
+void tst_shared_database::installed_commands_find_their_files()
+{
+    QTemporaryDir prefix;
+    const run_result installed = run(QStringLiteral("cmake"), {QStringLiteral("--install"), QStringLiteral(TARVO_BINARY_DIR),
+                                                               QStringLiteral("--prefix"), prefix.path()},
+                                     QProcessEnvironment::systemEnvironment());
+    QVERIFY2(installed.exit_code == 0, qPrintable(installed.output));
+    for (const char* file : {"bin/tarvo-setup-server", "bin/tarvo-setup-dsn", "lib/tarvo/tarvo_like.so",
+                             "share/tarvo/faq.postgresql.sql", "share/tarvo/faq-citext.postgresql.sql",
+                             "share/tarvo/sample-entries.sql"})
+        QVERIFY2(QFileInfo::exists(prefix.filePath(QString::fromLatin1(file))), file);
+
+    // The installed helper finds the installed extension and schemas by itself.
+    QTemporaryDir home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.remove(QStringLiteral("XDG_DATA_HOME"));
+    environment.remove(QStringLiteral("TARVO_LIKE_EXTENSION"));
+    environment.insert(QStringLiteral("ODBCINI"), home.filePath(QStringLiteral(".odbc.ini")));
+    environment.insert(QStringLiteral("ODBCSYSINI"), odbc_system.path());
+    const run_result embedded = run(prefix.filePath(QStringLiteral("bin/tarvo-setup-dsn")), {QStringLiteral("--embedded")}, environment);
+    QVERIFY2(embedded.exit_code == 0 && embedded.output.contains(QStringLiteral("finds 30 entries")), qPrintable(embedded.output));
+    const QString ini = read_file(home.filePath(QStringLiteral(".odbc.ini")));
+    QVERIFY2(ini.contains(QStringLiteral("LoadExt=") + QFileInfo(prefix.filePath(QStringLiteral("lib/tarvo/tarvo_like.so"))).canonicalFilePath()
+                          + QLatin1Char('\n')),
+             qPrintable(ini));
+    const run_result help = run(prefix.filePath(QStringLiteral("bin/tarvo-setup-server")), {QStringLiteral("--help")}, environment);
+    QVERIFY2(help.exit_code == 0 && help.output.contains(QStringLiteral("--network")), qPrintable(help.output));
+}
+
+TARVO_GUILESS_TEST_MAIN(tst_shared_database)
+#include "tst_shared_database.moc"
