@@ -60,17 +60,35 @@ void tarvo::destroy()
 
 void tarvo::open_w_main(const QString& parm)
 {
-    message->StringParm = parm;
-    if (w_main) {
-        w_main->open_entry();
-    } else {
-        w_main = new class w_main(*this);
-        if (w_search)
-            QObject::connect(w_main, &w_main::saved, w_search, &w_search::entry_saved);
+    // Unsaved changes stay unless the user lets them go; the entry window that holds them is only
+    // brought to the front.
+    const bool keep_changes = w_main && w_main->has_unsaved_changes()
+                              && (w_main->shows_stored_entry(parm)
+                                  || !may_drop_entry_changes(
+                                      QStringLiteral("Discard the unsaved changes to the open entry?")));
+    if (!keep_changes) {
+        message->StringParm = parm;
+        if (w_main) {
+            w_main->open_entry();
+        } else {
+            w_main = new class w_main(*this);
+            if (w_search)
+                QObject::connect(w_main, &w_main::saved, w_search, &w_search::entry_saved);
+        }
     }
+    if (!w_main)
+        return; // closed while the question was on the screen
     w_main->show();
     w_main->raise();
     w_main->activateWindow();
+}
+
+bool tarvo::may_drop_entry_changes(const QString& question)
+{
+    if (!w_main || !w_main->has_unsaved_changes())
+        return true;
+    open_w_da_ne(question);
+    return message->StringParm == QLatin1String("DA");
 }
 
 void tarvo::open_w_da_ne(const QString& question)

@@ -33,8 +33,13 @@ public:
     void connect_sqlca();
 
     // Opens the entry window with its parameter: the entry number, or "0" for a new entry.
-    // There is one entry window; opening it again loads the requested entry into it.
+    // There is one entry window; opening it again loads the requested entry into it. Where that
+    // would replace unsaved changes, the yes/no window asks first and only "DA" replaces them;
+    // the entry that holds the changes is only brought to the front.
     void open_w_main(const QString& parm);
+    // Whether the entry window's unsaved changes may be dropped: true when it has none, else
+    // the yes/no window asks the question and only "DA" says yes.
+    bool may_drop_entry_changes(const QString& question);
     // Opens the yes/no window modally; the answer is in message->StringParm afterwards.
     void open_w_da_ne(const QString& question);
 

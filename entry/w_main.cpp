@@ -158,16 +158,25 @@ void w_main::open_entry()
 void w_main::load_parameter()
 {
     const std::int16_t broj = platform::to_integer(parm);
-    if (broj > 0) {
+    if (broj > 0)
         prikazifaq(broj);
-        return;
-    }
-    sle_rbr->setText(entry_number::window_text(novibroj()));
+    else
+        sle_rbr->setText(entry_number::window_text(novibroj()));
+    opened_texts = shown_texts();
+}
+
+bool w_main::has_unsaved_changes() const { return !statements::same_texts(shown_texts(), opened_texts); }
+
+bool w_main::shows_stored_entry(const QString& entry_parm) const
+{
+    const std::int16_t broj = platform::to_integer(entry_parm);
+    return holds_stored_entry && broj > 0 && platform::to_integer(sle_rbr->text()) == broj;
 }
 
 void w_main::clear_fields()
 {
     holds_stored_entry = false;
+    stored_version = {};
     sle_rbr->clear();
     show_entry(statements::entry_texts{});
     mle_adresa->setFocus();
@@ -208,6 +217,7 @@ std::int16_t w_main::prikazifaq(std::int16_t broj)
             // With several rows under one number, the last one fetched stays in the fields.
             sle_rbr->setText(platform::to_text(app.rbr));
             show_entry(row);
+            stored_version = row;
             holds_stored_entry = true;
         } else if (sqlca.SQLCode < 0) {
             const std::int16_t code = as_code(sqlca.SQLCode);

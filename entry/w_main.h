@@ -37,6 +37,12 @@ public:
     void cb_save_clicked();
     void cb_close_clicked();
 
+    // The user changed the texts since the window opened its entry (an edit that was undone is
+    // no change).
+    bool has_unsaved_changes() const;
+    // The window holds the stored entry that an opening parameter names.
+    bool shows_stored_entry(const QString& entry_parm) const;
+
     // Controls, in creation order.
     QLineEdit* sle_rbr = nullptr;
     QPushButton* cb_save = nullptr;
@@ -75,10 +81,21 @@ private:
     bool insert_entry(const statements::entry_texts& entry, std::int16_t a_rbr);
     // Whether a row now carries the number (false when the count itself fails).
     bool number_taken(std::int16_t a_rbr);
+    // A new number for a new entry whose number `taken` the count found stored, itself counted
+    // free before it is used; no value (after a message) when none can be found.
+    std::optional<std::int16_t> free_number(std::int16_t taken);
+    // Writes a loaded entry over its row once it is sure not to destroy another user's save: the
+    // row is read again inside the change and, when it differs from what this window loaded, the
+    // user is asked first. False (after any message) when nothing was written.
+    bool write_over_stored_entry(const statements::entry_texts& entry, std::int16_t a_rbr, QString& statement_title);
 
     tarvo& app;
     QString parm;
     // The number in sle_rbr is that of a row this window loaded; otherwise the window holds a
     // new entry, which must never overwrite a row another client stored under its number.
     bool holds_stored_entry = false;
+    // The entry as the database held it when this window loaded it (empty for a new entry).
+    statements::entry_texts stored_version;
+    // The texts as the controls showed them right after the window opened its entry.
+    statements::entry_texts opened_texts;
 };

@@ -14,6 +14,9 @@ namespace {
 // How often a new entry is numbered again when other clients keep taking its number.
 constexpr int insert_attempts = 5;
 
+const QString update_title = QStringLiteral("UPDATE faq SET ...");
+const QString insert_title = QStringLiteral("INSERT INTO faq VALUES(...)");
+
 } // namespace
 
 void w_main::cb_save_clicked()
@@ -36,18 +39,23 @@ void w_main::cb_save_clicked()
     statements::select_count(sqlca, a_rbr, ima);
     if (sqlca.SQLCode < 0) {
         platform::message_box(QStringLiteral("ERROR!"), QStringLiteral("SELECT (rbr) FROM faq"));
+        // A loaded entry is never taken for a new one on a guess: inserting it would store it
+        // twice, or fail on its own number. Nothing is written; the next Save counts again.
+        if (holds_stored_entry)
+            return;
         ima = 0;
     }
 
-    QString statement_title = QStringLiteral("UPDATE faq SET ...");
-    if (ima > 0 && holds_stored_entry) {
-        if (!update_entry(entry, a_rbr))
+    QString statement_title = insert_title;
+    if (holds_stored_entry && ima > 0) {
+        if (!write_over_stored_entry(entry, a_rbr, statement_title))
             return;
     } else {
-        statement_title = QStringLiteral("INSERT INTO faq VALUES(...)");
         // A new entry whose number another client has stored meanwhile gets the next free one.
-        if (ima > 0) {
-            const std::optional<std::int16_t> number = number_entry();
+        // A loaded entry that nobody stores any more (deleted meanwhile) is stored again under
+        // its number.
+        if (!holds_stored_entry && ima > 0) {
+            const std::optional<std::int16_t> number = free_number(a_rbr);
             if (!number)
                 return;
             a_rbr = *number;
@@ -56,8 +64,9 @@ void w_main::cb_save_clicked()
             return;
     }
 
-    // A change the database refuses at its commit (a deferred check, a lost connection) is not
-    // stored: say so under the statement's title and keep the user's text in the window.
+    // A change the database refuses at its commit (a deferred check, a lost connection, a
+    // database file gone) is not stored: say so under the statement's title and keep the
+    // user's text in the window.
     sqlca.commit();
     if (sqlca.SQLCode != 0) {
         platform::message_box(statement_title, sqlca.SQLErrText);
@@ -70,6 +79,40 @@ void w_main::cb_save_clicked()
         app.w_search->cb_search_clicked();
 }
 
+bool w_main::write_over_stored_entry(const statements::entry_texts& entry, std::int16_t a_rbr,
+                                     QString& statement_title)
+{
+    transaction& sqlca = *app.sqlca;
+    // The version this save may replace: the one loaded, or one the user agreed to replace.
+    statements::entry_texts replaceable = stored_version;
+    for (;;) {
+        std::optional<statements::entry_texts> now;
+        statements::select_stored_entry(sqlca, a_rbr, now);
+        if (sqlca.SQLCode < 0) {
+            statement_title = update_title;
+            platform::message_box(update_title, sqlca.SQLErrText);
+            return false;
+        }
+        if (!now) {
+            // Deleted since the count: stored again under its number, as when the count finds none.
+            statement_title = insert_title;
+            return insert_entry(entry, a_rbr);
+        }
+        if (statements::same_texts(*now, replaceable) || statements::same_texts(*now, entry)) {
+            statement_title = update_title;
+            return update_entry(entry, a_rbr);
+        }
+        // Another user saved the entry since. Neither a lock nor a transaction is held while
+        // the user decides; after a yes, a new change reads the entry again.
+        sqlca.rollback();
+        app.open_w_da_ne(QStringLiteral("Another user has changed this entry since you opened it. "
+                                        "Save your version over theirs?"));
+        if (app.message->StringParm != QLatin1String("DA"))
+            return false;
+        replaceable = *now;
+    }
+}
+
 std::optional<std::int16_t> w_main::number_entry()
 {
     const QString text = entry_number::window_text(novibroj());
@@ -80,12 +123,38 @@ std::optional<std::int16_t> w_main::number_entry()
     return number;
 }
 
+std::optional<std::int16_t> w_main::free_number(std::int16_t taken)
+{
+    transaction& sqlca = *app.sqlca;
+    for (int attempt = 1; attempt <= insert_attempts; ++attempt) {
+        const std::optional<std::int16_t> number = number_entry();
+        if (!number)
+            return std::nullopt;
+        // The numbering hands out the taken number again when the largest stored value is no
+        // number (a text in rbr): no free number can be had that way.
+        if (*number == taken)
+            break;
+        std::int16_t ima = 0;
+        statements::select_count(sqlca, *number, ima);
+        if (sqlca.SQLCode < 0) {
+            platform::message_box(QStringLiteral("ERROR!"), QStringLiteral("SELECT (rbr) FROM faq"));
+            return std::nullopt;
+        }
+        if (ima == 0)
+            return number;
+        taken = *number;
+    }
+    platform::message_box(QStringLiteral("Error"),
+                          QStringLiteral("No free entry number was found. The entry has not been saved."));
+    return std::nullopt;
+}
+
 bool w_main::update_entry(const statements::entry_texts& entry, std::int16_t a_rbr)
 {
     transaction& sqlca = *app.sqlca;
     statements::update_entry(sqlca, entry, a_rbr);
     if (sqlca.SQLCode != 0) {
-        platform::message_box(QStringLiteral("UPDATE faq SET ..."), sqlca.SQLErrText);
+        platform::message_box(update_title, sqlca.SQLErrText);
         return false;
     }
     return true;
@@ -103,13 +172,13 @@ bool w_main::insert_entry(const statements::entry_texts& entry, std::int16_t a_r
         // Rejected because another client stored the number first: number the new entry again.
         if (!holds_stored_entry && attempt < insert_attempts && number_taken(a_rbr)) {
             entry_number::pause_before_renumbering(attempt);
-            const std::optional<std::int16_t> number = number_entry();
+            const std::optional<std::int16_t> number = free_number(a_rbr);
             if (!number)
                 return false;
             a_rbr = *number;
             continue;
         }
-        platform::message_box(QStringLiteral("INSERT INTO faq VALUES(...)"), error);
+        platform::message_box(insert_title, error);
         return false;
     }
 }

@@ -51,13 +51,6 @@ QString literal_text(const QString& text)
             literal += QLatin1String("''");
         } else if (c == QLatin1Char('\\')) {
             literal += QLatin1String("\\\\");
-        } else if (c.isSurrogate()) {
-            // The SQLite ODBC driver garbles characters beyond U+FFFF inside a statement's text
-            // (the statement breaks off there). The one-character wildcard stands in for such a
-            // character: the search still finds the text as typed.
-            if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-                ++i;
-            literal += QLatin1Char('_');
         } else {
             literal += c;
         }

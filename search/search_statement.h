@@ -14,8 +14,8 @@ QString column_for_caption(const QString& caption);
 
 // The search text as it goes inside a '...' literal: each apostrophe doubled, so the literal
 // holds the text as typed. "%" and "_" are left alone and keep working as LIKE wildcards. Each
-// backslash is doubled (the condition then names it as LIKE's escape, so it matches itself), and
-// a character beyond U+FFFF becomes the one-character wildcard "_".
+// backslash is doubled (the condition then names it as LIKE's escape, so it matches itself).
+// Every other character, one beyond U+FFFF included, stands as typed.
 QString literal_text(const QString& text);
 
 // The condition of one criterion; empty when the search text is empty (the only text that

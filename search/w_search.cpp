@@ -265,6 +265,14 @@ void w_search::choose_row(int row)
     }
 }
 
+std::int16_t w_search::highlighted_entry() const
+{
+    const QModelIndexList rows = dw_search->selectionModel()->selectedRows();
+    if (rows.size() != 1)
+        return 0;
+    return current_entry_from(pretraga->item_number(rows.first().row() + 1));
+}
+
 void w_search::dw_search_clicked(int row) { choose_row(row); }
 
 void w_search::dw_search_doubleclicked(int row)
@@ -299,7 +307,9 @@ void w_search::cb_new_clicked() { app.open_w_main(QStringLiteral("0")); }
 
 void w_search::cb_delete_clicked()
 {
-    if (app.rbr <= 0)
+    // Only the entry the user sees highlighted is deleted: after a search that no longer lists
+    // the current entry, or a refresh that cleared the highlight, Delete does nothing.
+    if (app.rbr <= 0 || highlighted_entry() != app.rbr)
         return;
     app.open_w_da_ne(QString(54, QLatin1Char(' ')) + QStringLiteral("Would you like to delete FAQ entry?"));
     if (app.message->StringParm != QLatin1String("DA"))
@@ -321,7 +331,12 @@ void w_search::cb_close_clicked() { close(); }
 
 void w_search::closeEvent(QCloseEvent* event)
 {
-    // The program ends with this window: an open entry window goes with it.
+    // The program ends with this window: an open entry window goes with it, its unsaved changes
+    // only after the user said so.
+    if (!app.may_drop_entry_changes(QStringLiteral("Quit and discard the unsaved changes to the open entry?"))) {
+        event->ignore();
+        return;
+    }
     if (app.w_main)
         app.w_main->close();
     QWidget::closeEvent(event);

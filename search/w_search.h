@@ -3,6 +3,7 @@
 // delete entries. Every other window is opened from here.
 
 #include <QWidget>
+#include <cstdint>
 
 #include "result_list_view.h"
 #include "status_line.h"
@@ -71,6 +72,9 @@ private:
     // Clears the highlight, then highlights the row and makes its entry current, or makes no
     // entry current for row 0.
     void choose_row(int row);
+    // The entry number of the highlighted row; 0 when no single row with an entry number is
+    // highlighted.
+    std::int16_t highlighted_entry() const;
     void create_status_line();
     void place_status_line();
     // What the last retrieval came to: the number of rows, or -1 when it failed.

@@ -8,11 +8,10 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include "database_kind.h"
 #include "transaction.h"
 
 namespace {
-
-static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC's wide characters are UTF-16");
 
 SQLHDBC odbc_handle(const QSqlDatabase& db)
 {
@@ -22,25 +21,6 @@ SQLHDBC odbc_handle(const QSqlDatabase& db)
     if (qstrcmp(handle.typeName(), "void*") != 0)
         return SQL_NULL_HDBC;
     return *static_cast<const SQLHDBC*>(handle.constData());
-}
-
-// One text the driver holds about its connection (no round trip to the server). The wide
-// variant, so that a file name outside ASCII arrives intact.
-QString driver_info(SQLHDBC connection, SQLUSMALLINT what)
-{
-    SQLWCHAR buffer[1024] = {};
-    SQLSMALLINT bytes = 0;
-    const SQLRETURN result = SQLGetInfoW(connection, what, buffer, sizeof buffer, &bytes);
-    if (!SQL_SUCCEEDED(result) || bytes <= 0)
-        return {};
-    // The SQLite driver counts a name's UTF-8 bytes: up to its terminating null at most.
-    const auto capacity = static_cast<qsizetype>(sizeof buffer / sizeof(SQLWCHAR)) - 1;
-    const auto* text = reinterpret_cast<const char16_t*>(buffer);
-    const qsizetype reported = std::min<qsizetype>(bytes / 2, capacity);
-    qsizetype characters = 0;
-    while (characters < reported && text[characters] != u'\0')
-        ++characters;
-    return QString::fromUtf16(text, characters);
 }
 
 // A setting of the data source as the driver read it (user odbc.ini, then the system's).

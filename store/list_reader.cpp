@@ -2,11 +2,13 @@
 
 #include <QByteArray>
 #include <QStringEncoder>
+#include <algorithm>
 #include <langinfo.h>
 #include <limits>
 #include <sqlext.h>
 #include <vector>
 
+#include "database_kind.h"
 #include "odbc_statement.h"
 
 namespace {
@@ -102,13 +104,32 @@ private:
                            QStringEncoder::Flag::Stateless | QStringEncoder::Flag::ConvertInitialBom};
 };
 
+// A character beyond U+FFFF: two UTF-16 code units.
+bool beyond_16_bits(const QString& text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSurrogate(); });
+}
+
 } // namespace
 
 std::optional<store_error> read_list(SQLHDBC connection, const QString& select, list_sink& sink, qsizetype& rows_read)
 {
+    const bool utf8 = locale_is_utf8();
     odbc_statement statement(connection);
-    if (!statement.execute(select))
+    // The search texts stand in the statement itself. The SQLite driver breaks a statement sent
+    // as UTF-16 at a character beyond U+FFFF, but takes it whole in UTF-8, which in a UTF-8
+    // locale its narrow entry point passes on unchanged. (psqlODBC reads a narrow statement on
+    // a Unicode connection as Latin-1, and takes every character in UTF-16.)
+    if (is_sqlite(connection) && (utf8 || beyond_16_bits(select))) {
+        // Without a UTF-8 locale there is no way to hand SQLite such a character: the search
+        // finds nothing rather than run a statement that no longer says what was typed.
+        if (!utf8)
+            return std::nullopt;
+        if (!statement.execute_narrow(select.toUtf8()))
+            return statement.error();
+    } else if (!statement.execute(select)) {
         return statement.error();
+    }
     const SQLHSTMT handle = statement.handle();
 
     // A bound text that did not fit is read again with SQLGetData, which a driver allows on a
@@ -119,7 +140,6 @@ std::optional<store_error> read_list(SQLHDBC connection, const QString& select, 
 
     SQLBIGINT number = 0;
     SQLLEN number_indicator = 0;
-    const bool utf8 = locale_is_utf8();
     text_column proizvod(2, proizvod_buffer, utf8);
     text_column pitanje(3, pitanje_buffer, utf8);
     const bool bound = SQL_SUCCEEDED(SQLBindCol(handle, 1, SQL_C_SBIGINT, &number, 0, &number_indicator))

@@ -77,6 +77,17 @@ bool odbc_statement::execute(const QString& text)
     return true;
 }
 
+bool odbc_statement::execute_narrow(const QByteArray& text)
+{
+    if (!allocated())
+        return false;
+    const SQLRETURN result =
+        SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.constData())), SQLINTEGER(text.size()));
+    if (!SQL_SUCCEEDED(result) && result != SQL_NO_DATA)
+        return fail(SQL_HANDLE_STMT, statement, "Unable to execute statement");
+    return true;
+}
+
 odbc_statement::fetched odbc_statement::fetch()
 {
     const SQLRETURN result = SQLFetch(statement);

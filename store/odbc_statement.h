@@ -3,6 +3,7 @@
 // every path. Values are bound in the order of the text's "?" markers; a failure leaves the
 // driver's diagnostics in error().
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <deque>
@@ -29,6 +30,9 @@ public:
     // Runs the text with the values bound so far. "No data" (an update or delete that met no
     // row) is a success.
     bool execute(const QString& text);
+    // The same for a text in the encoding of the process's locale, through the narrow entry
+    // point (no values bound).
+    bool execute_narrow(const QByteArray& text);
 
     enum class fetched { row, end, failed };
     fetched fetch();

@@ -1,25 +1,13 @@
 #include "session_identity.h"
 
 #include <pwd.h>
-#include <sqlext.h>
 #include <unistd.h>
 #include <vector>
 
+#include "database_kind.h"
 #include "odbc_statement.h"
 
 namespace session_identity {
-namespace {
-
-bool is_postgresql(SQLHDBC connection)
-{
-    SQLWCHAR name[64] = {};
-    SQLSMALLINT bytes = 0;
-    if (!SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_DBMS_NAME, name, sizeof name, &bytes)))
-        return false;
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(name)).startsWith(QLatin1String("PostgreSQL"));
-}
-
-} // namespace
 
 QString desktop_user()
 {
@@ -36,7 +24,7 @@ QString desktop_user()
 
 void identify(SQLHDBC connection)
 {
-    if (connection == SQL_NULL_HDBC || !is_postgresql(connection))
+    if (connection == SQL_NULL_HDBC || !dbms_name(connection).startsWith(QLatin1String("PostgreSQL")))
         return;
     static const QString text = QString::fromUtf16(statement_text);
     odbc_statement statement(connection);

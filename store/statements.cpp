@@ -74,6 +74,12 @@ void run_change(transaction& sqlca, const QString& text, Bind bind)
 
 } // namespace
 
+bool same_texts(const entry_texts& a, const entry_texts& b)
+{
+    return a.adresa == b.adresa && a.pitanje == b.pitanje && a.proizvod == b.proizvod && a.lot == b.lot
+           && a.odgovor == b.odgovor;
+}
+
 QString with_placeholders(QStringView system_text)
 {
     QString result;
@@ -136,6 +142,45 @@ void delete_entry(transaction& sqlca, std::int16_t rbr)
 {
     static const QString text = with_placeholders(delete_entry_text);
     run_change(sqlca, text, [&](odbc_statement& statement) { statement.bind(rbr); });
+}
+
+void select_stored_entry(transaction& sqlca, std::int16_t a_rbr, std::optional<entry_texts>& stored)
+{
+    static const QString plain = with_placeholders(stored_entry_text);
+    static const QString locking = plain + QString::fromUtf16(row_lock_clause);
+    stored.reset();
+    const SQLHDBC connection = sqlca.begin_change();
+    if (connection == SQL_NULL_HDBC)
+        return;
+    odbc_statement statement(connection);
+    statement.bind(a_rbr);
+    if (!statement.execute(sqlca.locks_rows() ? locking : plain)) {
+        sqlca.change_failed(statement.error());
+        return;
+    }
+    for (;;) {
+        switch (statement.fetch()) {
+        case odbc_statement::fetched::failed:
+            stored.reset();
+            sqlca.change_failed(statement.error());
+            return;
+        case odbc_statement::fetched::end:
+            sqlca.change_succeeded();
+            if (!stored)
+                sqlca.succeeded(transaction::not_found);
+            return;
+        case odbc_statement::fetched::row:
+            break;
+        }
+        entry_texts row;
+        if (!statement.text(1, row.adresa) || !statement.text(2, row.pitanje) || !statement.text(3, row.proizvod)
+            || !statement.text(4, row.lot) || !statement.text(5, row.odgovor)) {
+            stored.reset();
+            sqlca.change_failed(statement.error());
+            return;
+        }
+        stored = std::move(row);
+    }
 }
 
 QString load_statement(std::int16_t broj)

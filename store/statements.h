@@ -24,6 +24,10 @@ inline constexpr char16_t update_entry_text[] =
     u"update faq SET adresa =' ' , pitanje =' ' , proizvod =' ' , lot =' ' , odgovor =' ' WHERE rbr =0 ";
 inline constexpr char16_t insert_entry_text[] = u"INSERT INTO faq VALUES ( 0 , ' ' , ' ' , ' ' , ' ' , ' ' , ' ' ) ";
 inline constexpr char16_t delete_entry_text[] = u"DELETE FROM faq WHERE rbr =0 ";
+// The entry as stored now, read by a save inside its change before it writes over the entry;
+// where the database locks rows, the lock clause follows and holds the row until the change ends.
+inline constexpr char16_t stored_entry_text[] = u"SELECT adresa, pitanje, proizvod, lot, odgovor FROM faq WHERE rbr =0 ";
+inline constexpr char16_t row_lock_clause[] = u"FOR UPDATE ";
 
 // The system's text with each parameter marker replaced by "?", spacing kept.
 QString with_placeholders(QStringView system_text);
@@ -37,6 +41,9 @@ struct entry_texts {
     QString lot;
     QString odgovor;  // answer
 };
+
+// The five texts are equal, one for one.
+bool same_texts(const entry_texts& a, const entry_texts& b);
 
 // One row of the result list.
 struct list_row {
@@ -57,6 +64,12 @@ void select_count(transaction& sqlca, std::int16_t a_rbr, std::int16_t& ima);
 void update_entry(transaction& sqlca, const entry_texts& entry, std::int16_t a_rbr);
 void insert_entry(transaction& sqlca, std::int16_t a_rbr, const entry_texts& entry, const QString& datum);
 void delete_entry(transaction& sqlca, std::int16_t rbr);
+
+// Reads the entry stored under the number as the first statement of a change (the change then
+// waits for its update, insert, commit or rollback). SQLCode 0 with the texts in `stored`, 100
+// when no row carries the number, -1 on failure (the change is then rolled back). With several
+// rows under one number the last one read is kept, as the load does.
+void select_stored_entry(transaction& sqlca, std::int16_t a_rbr, std::optional<entry_texts>& stored);
 
 // "SELECT adresa, ... WHERE rbr=" followed by the number.
 QString load_statement(std::int16_t broj);

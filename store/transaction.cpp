@@ -74,6 +74,7 @@ void transaction::connect()
     connect_error.clear();
     // Reads run on their own until a change opens a transaction.
     set_driver_autocommit(true);
+    note_database();
     prepare_session();
     succeeded();
 }
@@ -149,6 +150,7 @@ bool transaction::reopen()
     lost = false;
     change_pending = false;
     set_driver_autocommit(true);
+    note_database();
     prepare_session();
     return true;
 }
@@ -157,6 +159,21 @@ void transaction::prepare_session()
 {
     // The server's history of the entries records who changed them.
     session_identity::identify(odbc_connection());
+}
+
+void transaction::note_database()
+{
+    const SQLHDBC connection = odbc_connection();
+    sqlite = is_sqlite(connection);
+    database_file = sqlite ? sqlite_database_file(connection) : QString();
+    database_file_identity = identify_file(database_file);
+}
+
+bool transaction::database_file_kept() const
+{
+    if (!sqlite || !database_file_identity)
+        return true;
+    return identify_file(database_file) == database_file_identity;
 }
 
 void transaction::run_read(const std::function<void(SQLHDBC)>& read)
@@ -226,6 +243,18 @@ void transaction::commit()
             failed(unusable_text());
         else
             succeeded();
+        return;
+    }
+    if (change_pending && !database_file_kept()) {
+        // Committing would store the change in a file nobody will open again.
+        const QString text = QStringLiteral("The database file %1 was removed or replaced while the program was "
+                                            "running. The change was not stored.")
+                                 .arg(database_file);
+        if (end_transaction(SQL_ROLLBACK))
+            set_driver_autocommit(true);
+        change_pending = false;
+        failed(text);
+        lost = true; // the next statement opens the data source's file as it is now
         return;
     }
     const bool committed = end_transaction(SQL_COMMIT);

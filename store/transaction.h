@@ -14,11 +14,18 @@
 // the next statement runs on a new connection. A read that failed that way runs once more on a
 // new connection; a change never does: a change pending on the lost connection is reported by
 // its commit or rollback before anything else may run.
+//
+// A SQLite file can be deleted or replaced under a running program; the connection then goes on
+// writing to a file that is gone. So before a change is committed on SQLite, the data source's
+// file must still be the file the connection opened; otherwise the change is rolled back, its
+// loss reported, and the next statement opens the data source afresh.
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <sql.h>
 
+#include "database_kind.h"
 #include "odbc_error.h"
 
 class QSqlDatabase;
@@ -72,6 +79,9 @@ public:
     const QString& connection_name() const { return name; }
     // The last failure showed the connection gone; the next statement opens a new one.
     bool session_lost() const { return lost; }
+    // The database can lock the rows a change reads (SELECT ... FOR UPDATE); SQLite cannot, its
+    // write transactions are serialised instead.
+    bool locks_rows() const { return !sqlite; }
 
 private:
     // The ODBC connection for the next statement: opens a missing or lost connection again
@@ -86,12 +96,20 @@ private:
     bool end_transaction(SQLSMALLINT completion);
     void failed(const QString& text);
     QString unusable_text() const;
+    // Notes which database the new connection reaches (and, for SQLite, which file).
+    void note_database();
+    // The SQLite file the connection opened is still the data source's file (always true for
+    // other databases, and when the driver names no file).
+    bool database_file_kept() const;
 
     QString name;
     QString connect_error;
     bool change_pending = false;
     bool connect_attempted = false;
     bool lost = false;
+    bool sqlite = false;
+    QString database_file;
+    std::optional<file_identity> database_file_identity;
 };
 
 // The DSN, user and password inside "ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'".

@@ -12,6 +12,7 @@
 #include "entry_client.h"
 #include "message_recorder.h"
 #include "platform.h"
+#include "yes_no_answerer.h"
 #include "unexpected_dialogs.h"
 
 using entry_test::client;
@@ -259,7 +260,12 @@ void tst_w_main_open::one_window_is_reloaded()
     first->em_lot->setText(QStringLiteral("typed but not saved"));
     first->move(40, 30);
 
-    QCOMPARE(c.open(QStringLiteral("7")), first.data());
+    {
+        // The typed LOT is discarded only after the question.
+        test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
+        QCOMPARE(c.open(QStringLiteral("7")), first.data());
+        QCOMPARE(yes.questions.size(), 1);
+    }
     QCOMPARE(first->mle_question->toPlainText(), QStringLiteral("seven question"));
     QCOMPARE(first->em_lot->text(), QStringLiteral("seven lot"));
     QCOMPARE(first->sle_rbr->text(), QStringLiteral("7"));

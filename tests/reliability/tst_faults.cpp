@@ -143,6 +143,11 @@ void tst_faults::locked_file_reports_after_the_timeout()
     QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
     QTRY_VERIFY(user.app.w_main.isNull());
     QCOMPARE(fixture->find(edited)->odgovor, typed);
+    // The save refreshed the list: the entry to delete is chosen again (its row may have moved).
+    user.app.w_search->dw_search_clicked(0);
+    for (int row = 1; row <= user.listed_rows() && user.app.rbr != doomed; ++row)
+        user.app.w_search->dw_search_clicked(row);
+    QCOMPARE(user.app.rbr, doomed);
     {
         test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
         user.app.w_search->cb_delete_clicked();

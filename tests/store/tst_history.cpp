@@ -27,12 +27,6 @@ statements::entry_texts texts(const QString& adresa, const QString& pitanje, con
     return statements::entry_texts{adresa, pitanje, proizvod, lot, odgovor};
 }
 
-bool same(const statements::entry_texts& a, const statements::entry_texts& b)
-{
-    return a.adresa == b.adresa && a.pitanje == b.pitanje && a.proizvod == b.proizvod && a.lot == b.lot
-           && a.odgovor == b.odgovor;
-}
-
 QString describe(const statements::entry_texts& t)
 {
     return QStringLiteral("[%1|%2|%3|%4|%5]").arg(t.adresa, t.pitanje, t.proizvod, t.lot, t.odgovor.left(40));
@@ -210,11 +204,11 @@ void tst_history::every_change_made_through_the_store_is_kept()
     QCOMPARE(found.size(), std::size_t(3));
     // Newest first: the row as it was before the delete, then before each update.
     QCOMPARE(found[0].change, QStringLiteral("delete"));
-    QVERIFY2(same(found[0].texts, second), qPrintable(describe(found[0].texts)));
+    QVERIFY2(statements::same_texts(found[0].texts, second), qPrintable(describe(found[0].texts)));
     QCOMPARE(found[1].change, QStringLiteral("update"));
-    QVERIFY2(same(found[1].texts, first), qPrintable(describe(found[1].texts)));
+    QVERIFY2(statements::same_texts(found[1].texts, first), qPrintable(describe(found[1].texts)));
     QCOMPARE(found[2].change, QStringLiteral("update"));
-    QVERIFY2(same(found[2].texts, original), qPrintable(describe(found[2].texts)));
+    QVERIFY2(statements::same_texts(found[2].texts, original), qPrintable(describe(found[2].texts)));
     for (const history::version& one : found) {
         QCOMPARE(one.rbr, 5);
         QCOMPARE(one.datum, QStringLiteral("03/14/2019"));
@@ -322,7 +316,7 @@ void tst_history::one_version_by_its_id()
     QCOMPARE(one->rbr, 9);
     QCOMPARE(one->datum, QStringLiteral("12/31/1999"));
     QCOMPARE(one->changed_at, found[0].changed_at);
-    QVERIFY(same(one->texts, texts("k", "q", "p", "l", "a")));
+    QVERIFY(statements::same_texts(one->texts, texts("k", "q", "p", "l", "a")));
     history::one_version(*sqlca, found[0].id + 1000, one);
     QCOMPARE(sqlca->SQLCode, 100L);
     QVERIFY(!one);

@@ -27,6 +27,8 @@ void tst_statement_texts::placeholders_data()
     QTest::newRow("insert") << QString::fromUtf16(statements::insert_entry_text)
                             << "INSERT INTO faq VALUES ( ? , ? , ? , ? , ? , ? , ? ) " << 7;
     QTest::newRow("delete") << QString::fromUtf16(statements::delete_entry_text) << "DELETE FROM faq WHERE rbr =? " << 1;
+    QTest::newRow("stored entry") << QString::fromUtf16(statements::stored_entry_text)
+                                  << "SELECT adresa, pitanje, proizvod, lot, odgovor FROM faq WHERE rbr =? " << 1;
     // Digits inside names or numbers are not markers.
     QTest::newRow("digits in words") << "SELECT t0.a10 FROM x WHERE y = 100 AND z =0 " << "SELECT t0.a10 FROM x WHERE y = 100 AND z =? " << 1;
 }

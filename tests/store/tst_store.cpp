@@ -2,6 +2,7 @@
 // manual commit, rollback of failed changes, and texts stored exactly as given.
 // Runs once on SQLite and once on PostgreSQL.
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -50,6 +51,7 @@ private slots:
     void load_cursor_reports_a_bad_statement();
     void retrieve_lists_rows_and_reports_rejections();
     void no_idle_transaction_after_a_read();
+    void stored_entry_is_read_inside_the_change();
     void statements_fail_cleanly_without_a_connection();
 
 private:
@@ -281,6 +283,51 @@ void tst_store::no_idle_transaction_after_a_read()
         QCOMPARE(db->find(1)->adresa, QStringLiteral("k"));
     sqlca->commit();
     QCOMPARE(db->find(1)->adresa, QStringLiteral("k2"));
+}
+
+// The save's read of the entry as stored now opens the change it belongs to: on PostgreSQL the
+// row stays locked against other writers until the change ends; the update then commits with it.
+void tst_store::stored_entry_is_read_inside_the_change()
+{
+    db->insert(12, "keys", "question", "01/01/2020", "product", "lot", "answer");
+    std::optional<statements::entry_texts> stored;
+    statements::select_stored_entry(*sqlca, 12, stored);
+    QCOMPARE(sqlca->SQLCode, 0L);
+    QVERIFY(stored);
+    QCOMPARE(stored->adresa, QStringLiteral("keys"));
+    QCOMPARE(stored->pitanje, QStringLiteral("question"));
+    QCOMPARE(stored->proizvod, QStringLiteral("product"));
+    QCOMPARE(stored->lot, QStringLiteral("lot"));
+    QCOMPARE(stored->odgovor, QStringLiteral("answer"));
+    QSqlQuery other(db->admin());
+    if (db->which() == backend::postgresql) {
+        QVERIFY(other.exec(QStringLiteral("SET lock_timeout = '200ms'")));
+        QVERIFY2(!other.exec(QStringLiteral("UPDATE faq SET lot = 'elsewhere' WHERE rbr = 12")), "the row is not locked");
+    }
+    statements::update_entry(*sqlca, texts("k2", "q2", "p2", "l2", "a2"), 12);
+    QCOMPARE(sqlca->SQLCode, 0L);
+    sqlca->commit();
+    QCOMPARE(sqlca->SQLCode, 0L);
+    QCOMPARE(db->find(12)->lot, QStringLiteral("l2"));
+
+    // Rolled back, the change leaves the row free again.
+    statements::select_stored_entry(*sqlca, 12, stored);
+    sqlca->rollback();
+    QVERIFY2(other.exec(QStringLiteral("UPDATE faq SET lot = 'elsewhere' WHERE rbr = 12")), qPrintable(other.lastError().text()));
+    QCOMPARE(db->find(12)->lot, QStringLiteral("elsewhere"));
+
+    // No row under the number: 100, nothing read.
+    statements::select_stored_entry(*sqlca, 13, stored);
+    QCOMPARE(sqlca->SQLCode, 100L);
+    QVERIFY(!stored);
+    sqlca->rollback();
+
+    // A failing read leaves nothing pending: a writer elsewhere gets through.
+    db->exec(QStringLiteral("ALTER TABLE faq RENAME TO faq_away"));
+    statements::select_stored_entry(*sqlca, 12, stored);
+    QCOMPARE(sqlca->SQLCode, -1L);
+    QVERIFY(!stored);
+    db->exec(QStringLiteral("ALTER TABLE faq_away RENAME TO faq"));
 }
 
 void tst_store::statements_fail_cleanly_without_a_connection()

@@ -1,0 +1,191 @@
+// Two users on one database, each with the program's own windows: a save never silently
+// reverts what the other saved meanwhile. Before writing over a loaded entry the save reads it
+// again; when it changed since it was loaded, the yes/no window asks, and only "DA" writes over
+// it. While the question is on the screen the program holds no lock and no transaction.
+// Runs once on SQLite and once on PostgreSQL.
+
+#include <QDate>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <memory>
+
+#include "dw_pretraga.h"
+#include "message_recorder.h"
+#include "multiline_edit.h"
+#include "reliability_support.h"
+#include "unexpected_dialogs.h"
+#include "w_main.h"
+#include "yes_no_answerer.h"
+#include "yes_no_script.h"
+
+using reliability::client;
+using test_support::backend;
+using test_support::faq_fixture;
+using test_support::message_recorder;
+using test_support::yes_no_script;
+
+class tst_colleague_edits : public QObject {
+    Q_OBJECT
+    std::unique_ptr<faq_fixture> fixture;
+
+    // The user opens an entry from the list, as the program is used: search, click, View.
+    static w_main& view(client& user, int rbr)
+    {
+        w_search& search = *user.app.w_search;
+        QTest::mouseClick(search.cb_search, Qt::LeftButton);
+        for (int row = 1; row <= search.pretraga->rowCount(); ++row) {
+            if (search.pretraga->item_number(row) == rbr) {
+                const QRect cell = search.dw_search->visualRect(search.pretraga->index(row - 1, dw_pretraga::proizvod_column));
+                QTest::mouseClick(search.dw_search->viewport(), Qt::LeftButton, {}, cell.center());
+                break;
+            }
+        }
+        QTest::mouseClick(search.cb_view, Qt::LeftButton);
+        return *user.app.w_main;
+    }
+    static void save(w_main& window) { QTest::mouseClick(window.cb_save, Qt::LeftButton); }
+
+    // Another connection changes the row, and must not wait for a lock to do it.
+    void change_elsewhere(const QString& assignment)
+    {
+        if (fixture->which() == backend::postgresql)
+            fixture->exec(QStringLiteral("SET lock_timeout = '3s'"));
+        fixture->exec(QStringLiteral("UPDATE faq SET %1 WHERE rbr = 12").arg(assignment));
+    }
+
+private slots:
+    void initTestCase() { fixture = std::make_unique<faq_fixture>(); }
+    void init()
+    {
+        fixture->recreate_table();
+        fixture->insert(11, "pump", "Pump flow drifts", "01/02/2020", "Cobas", "LT-1", "Replace the tubing.");
+        fixture->insert(12, "noise, bearing", "The vacuum pump rattles", "03/03/2020", "CA-600", "CA-0320",
+                        "A worn bearing is the usual cause.");
+    }
+
+    void save_over_a_colleagues_version_only_after_yes();
+    void unchanged_entry_saves_without_a_question();
+    void entry_deleted_by_a_colleague_is_stored_again();
+};
+
+// B saves a new LOT while A has the entry open; A then saves a changed answer.
+void tst_colleague_edits::save_over_a_colleagues_version_only_after_yes()
+{
+    message_recorder boxes;
+    client a;
+    client b;
+    w_main& mine = view(a, 12);
+    w_main& theirs = view(b, 12);
+    theirs.em_lot->setText(QStringLiteral("CA-0999"));
+    save(theirs);
+    QTRY_VERIFY(b.app.w_main.isNull());
+    QCOMPARE(fixture->find(12)->lot, QStringLiteral("CA-0999"));
+
+    mine.mle_odgovor->moveCursor(QTextCursor::End);
+    QTest::keyClicks(mine.mle_odgovor, QStringLiteral(" Order kit VP-7."));
+    const QString my_answer = QStringLiteral("A worn bearing is the usual cause. Order kit VP-7.");
+
+    // "NO": nothing written, A's window keeps A's text.
+    {
+        test_support::yes_no_answerer no(QStringLiteral("cb_ne"));
+        save(mine);
+        QCOMPARE(no.questions.size(), 1);
+        QVERIFY(!no.questions.first().trimmed().isEmpty());
+    }
+    QVERIFY(a.app.w_main && mine.isVisible());
+    QCOMPARE(mine.mle_odgovor->text(), my_answer);
+    QCOMPARE(mine.em_lot->text(), QStringLiteral("CA-0320"));
+    QCOMPARE(fixture->find(12)->lot, QStringLiteral("CA-0999"));
+    QCOMPARE(fixture->find(12)->odgovor, QStringLiteral("A worn bearing is the usual cause."));
+
+    // Any answer but "DA" is a no; the window closed without one too.
+    {
+        yes_no_script none({[](QDialog& dialog) { dialog.done(QDialog::Accepted); }});
+        save(mine);
+        QVERIFY(none.done());
+    }
+    QVERIFY(a.app.w_main);
+    QCOMPARE(fixture->find(12)->lot, QStringLiteral("CA-0999"));
+
+    // Asked again, A says yes; meanwhile (while the question is up) a third user saves the
+    // keywords, which needs the row free of locks. A is asked about that version too.
+    {
+        yes_no_script script({[this](QDialog& dialog) {
+                                  change_elsewhere(QStringLiteral("adresa = 'bearing, third user'"));
+                                  yes_no_script::click(QStringLiteral("cb_da"))(dialog);
+                              },
+                              yes_no_script::click(QStringLiteral("cb_da"))});
+        save(mine);
+        QVERIFY(script.done());
+        QCOMPARE(script.questions.size(), 2);
+    }
+    QTRY_VERIFY(a.app.w_main.isNull());
+    const auto row = fixture->find(12);
+    QCOMPARE(row->odgovor, my_answer);
+    QCOMPARE(row->lot, QStringLiteral("CA-0320"));
+    QCOMPARE(row->adresa, QStringLiteral("noise, bearing"));
+    QCOMPARE(row->datum, QStringLiteral("03/03/2020"));
+    QCOMPARE(fixture->count(), 2);
+    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+}
+
+// Nobody else saved: no question. Nor when the colleague saved exactly what this user typed.
+void tst_colleague_edits::unchanged_entry_saves_without_a_question()
+{
+    message_recorder boxes;
+    client a;
+    client b;
+    w_main& mine = view(a, 12);
+    mine.em_lot->setText(QStringLiteral("CA-1000"));
+    save(mine);
+    QTRY_VERIFY(a.app.w_main.isNull());
+    QCOMPARE(fixture->find(12)->lot, QStringLiteral("CA-1000"));
+
+    w_main& again = view(a, 12);
+    w_main& theirs = view(b, 12);
+    again.em_proizvod->setText(QStringLiteral("CA-700"));
+    theirs.em_proizvod->setText(QStringLiteral("CA-700"));
+    save(theirs);
+    QTRY_VERIFY(b.app.w_main.isNull());
+    save(again);
+    QTRY_VERIFY(a.app.w_main.isNull());
+    QCOMPARE(fixture->find(12)->proizvod, QStringLiteral("CA-700"));
+    QCOMPARE(fixture->find(12)->lot, QStringLiteral("CA-1000"));
+    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+}
+
+// B deletes the entry A has open; A's save stores it again under its number, with A's text and
+// the date of the save: nothing of anyone's is overwritten, and A's text is not lost.
+void tst_colleague_edits::entry_deleted_by_a_colleague_is_stored_again()
+{
+    message_recorder boxes;
+    client a;
+    client b;
+    w_main& mine = view(a, 12);
+    view(b, 12).close();
+    {
+        test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
+        QTest::mouseClick(b.app.w_search->cb_delete, Qt::LeftButton);
+        QCOMPARE(yes.questions.size(), 1);
+    }
+    QVERIFY(!fixture->find(12));
+
+    mine.em_lot->setText(QStringLiteral("CA-0321"));
+    const QDate before = QDate::currentDate();
+    save(mine);
+    QTRY_VERIFY(a.app.w_main.isNull());
+    const auto row = fixture->find(12);
+    QVERIFY(row);
+    QCOMPARE(row->lot, QStringLiteral("CA-0321"));
+    QCOMPARE(row->odgovor, QStringLiteral("A worn bearing is the usual cause."));
+    QVERIFY(row->datum == before.toString(QStringLiteral("MM/dd/yyyy"))
+            || row->datum == QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")));
+    QCOMPARE(fixture->count(), 2);
+    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+}
+
+TARVO_TEST_MAIN(tst_colleague_edits)
+#include "tst_colleague_edits.moc"
