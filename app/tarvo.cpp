@@ -72,6 +72,7 @@ void tarvo::open_w_main(const QString& parm)
             w_main->open_entry();
         } else {
             w_main = new class w_main(*this);
+            // The entry window announces a save; the search window shows it and lists afresh.
             if (w_search)
                 QObject::connect(w_main, &w_main::saved, w_search, &w_search::entry_saved);
         }
@@ -89,6 +90,12 @@ bool tarvo::may_drop_entry_changes(const QString& question)
         return true;
     open_w_da_ne(question);
     return message->StringParm == QLatin1String("DA");
+}
+
+void tarvo::close_w_main()
+{
+    if (w_main)
+        w_main->close();
 }
 
 void tarvo::open_w_da_ne(const QString& question)

@@ -1,24 +1,20 @@
 #pragma once
-// The application object: owns the application-wide variables and the windows held in
-// application-wide window variables, and runs the start-up and shut-down sequences.
+// The application object: creates and destroys the application-wide variables, holds the windows
+// in application-wide window variables, opens them, and runs the start-up and shut-down sequences.
 
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <cstdint>
-#include <memory>
 
-#include "dynamic_cursor.h"
-#include "globals.h"
-#include "transaction.h"
+#include "application.h"
 
 class w_search;
 class w_main;
 
-class tarvo {
+class tarvo final : public application {
 public:
     tarvo();
-    ~tarvo();
+    ~tarvo() override;
     tarvo(const tarvo&) = delete;
     tarvo& operator=(const tarvo&) = delete;
 
@@ -32,26 +28,10 @@ public:
     // Configures sqlca for the data source "FAQ" and connects once.
     void connect_sqlca();
 
-    // Opens the entry window with its parameter: the entry number, or "0" for a new entry.
-    // There is one entry window; opening it again loads the requested entry into it. Where that
-    // would replace unsaved changes, the yes/no window asks first and only "DA" replaces them;
-    // the entry that holds the changes is only brought to the front.
-    void open_w_main(const QString& parm);
-    // Whether the entry window's unsaved changes may be dropped: true when it has none, else
-    // the yes/no window asks the question and only "DA" says yes.
-    bool may_drop_entry_changes(const QString& question);
-    // Opens the yes/no window modally; the answer is in message->StringParm afterwards.
-    void open_w_da_ne(const QString& question);
-
-    QString AppName;
-    std::unique_ptr<message_object> message;
-    std::unique_ptr<transaction> sqlca;
-    std::unique_ptr<dynamic_description_area> sqlda;
-    std::unique_ptr<dynamic_staging_area> sqlsa;
-    std::unique_ptr<error_object> error;
-
-    // The current entry of the search list; less than 1 means none.
-    std::int16_t rbr = 0;
+    void open_w_main(const QString& parm) override;
+    void open_w_da_ne(const QString& question) override;
+    bool may_drop_entry_changes(const QString& question) override;
+    void close_w_main() override;
 
     // Application-wide window variables.
     QPointer<class w_search> w_search;

@@ -7,8 +7,7 @@
 
 #include "centring.h"
 #include "platform.h"
-#include "tarvo.h"
-#include "w_search.h"
+#include "application.h"
 
 namespace {
 
@@ -45,8 +44,8 @@ QPushButton* make_button(QWidget* parent, const QString& name, const QString& te
 
 } // namespace
 
-w_da_ne::w_da_ne(tarvo& application, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), app(application)
+w_da_ne::w_da_ne(application& application_object, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), app(application_object)
 {
     setObjectName(QStringLiteral("w_da_ne"));
     setModal(true);
@@ -88,10 +87,7 @@ w_da_ne::w_da_ne(tarvo& application, QWidget* parent)
     connect(cb_ne, &QPushButton::clicked, this, &w_da_ne::cb_ne_clicked);
     connect(cb_da, &QPushButton::clicked, this, &w_da_ne::cb_da_clicked);
 
-    if (app.w_search)
-        app.w_search->centriraj_prozor(this);
-    else
-        search::centre_window(this);
+    platform::centre_window(this);
 }
 
 void w_da_ne::cb_ne_clicked() { close_with(QStringLiteral("NE"), QDialog::Rejected); }

@@ -7,13 +7,13 @@
 class QGroupBox;
 class QPushButton;
 class QTextEdit;
-class tarvo;
+class application;
 
 class w_da_ne : public QDialog {
     Q_OBJECT
 public:
     // Takes the question from app.message->StringParm.
-    explicit w_da_ne(tarvo& app, QWidget* parent = nullptr);
+    explicit w_da_ne(application& app, QWidget* parent = nullptr);
 
     void cb_ne_clicked();
     void cb_da_clicked();
@@ -30,5 +30,5 @@ public:
 private:
     void close_with(const QString& answer, int result);
 
-    tarvo& app;
+    application& app;
 };

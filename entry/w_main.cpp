@@ -14,8 +14,8 @@
 #include "entry_number.h"
 #include "multiline_edit.h"
 #include "platform.h"
-#include "tarvo.h"
-#include "w_search.h"
+#include "application.h"
+#include "centring.h"
 
 namespace {
 
@@ -53,10 +53,10 @@ std::int16_t as_code(long sqlcode)
 
 } // namespace
 
-w_main::w_main(tarvo& application, QWidget* parent)
+w_main::w_main(application& application_object, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      app(application)
+      app(application_object)
 {
     // Closing the window deletes it, which clears the application's w_main.
     setAttribute(Qt::WA_DeleteOnClose);
@@ -143,8 +143,7 @@ void w_main::set_tab_order()
 
 void w_main::open_event()
 {
-    if (app.w_search)
-        app.w_search->centriraj_prozor(this);
+    platform::centre_window(this);
     load_parameter();
 }
 
@@ -205,23 +204,23 @@ std::int16_t w_main::prikazifaq(std::int16_t broj)
     dynamic_cursor dyn_cursor(sqlca, *app.sqlsa);
     dyn_cursor.prepare(ls_select_string);
     dyn_cursor.open();
-    if (sqlca.SQLCode < 0) {
+    if (sqlca.failed()) {
         const std::int16_t code = as_code(sqlca.SQLCode);
-        platform::message_box(QStringLiteral("DataBase Error!"), sqlca.SQLErrText);
+        show_failure(QStringLiteral("DataBase Error!"), sqlca);
         return code;
     }
     statements::entry_texts row;
-    while (sqlca.SQLCode == 0) {
+    while (sqlca.succeeded()) {
         dyn_cursor.fetch(row);
-        if (sqlca.SQLCode == 0) {
+        if (sqlca.succeeded()) {
             // With several rows under one number, the last one fetched stays in the fields.
             sle_rbr->setText(platform::to_text(app.rbr));
             show_entry(row);
             stored_version = row;
             holds_stored_entry = true;
-        } else if (sqlca.SQLCode < 0) {
+        } else if (sqlca.failed()) {
             const std::int16_t code = as_code(sqlca.SQLCode);
-            platform::message_box(QStringLiteral("DataBase Error"), sqlca.SQLErrText);
+            show_failure(QStringLiteral("DataBase Error"), sqlca);
             dyn_cursor.close();
             return code;
         }
@@ -234,7 +233,7 @@ std::optional<std::int16_t> w_main::novibroj()
 {
     std::optional<int> broj = 0;
     statements::select_max_rbr(*app.sqlca, broj);
-    if (app.sqlca->SQLCode != 0) {
+    if (!app.sqlca->succeeded()) {
         platform::message_box(QStringLiteral("Error"), QStringLiteral("Database error. NewID failed."));
         return entry_number::numbering_failed;
     }

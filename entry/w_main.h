@@ -14,14 +14,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class multiline_edit;
-class tarvo;
+class application;
 
 class w_main : public QWidget {
     Q_OBJECT
 public:
     // Creates the controls and runs the open event with the parameter in app.message->StringParm:
     // an entry number loads that entry, anything else opens a new, numbered entry.
-    explicit w_main(tarvo& app, QWidget* parent = nullptr);
+    explicit w_main(application& app, QWidget* parent = nullptr);
 
     // Opens the window again for the parameter now in app.message->StringParm: clears the
     // fields, then loads or numbers as on opening. The window keeps its place on the screen.
@@ -89,7 +89,7 @@ private:
     // user is asked first. False (after any message) when nothing was written.
     bool write_over_stored_entry(const statements::entry_texts& entry, std::int16_t a_rbr, QString& statement_title);
 
-    tarvo& app;
+    application& app;
     QString parm;
     // The number in sle_rbr is that of a row this window loaded; otherwise the window holds a
     // new entry, which must never overwrite a row another client stored under its number.

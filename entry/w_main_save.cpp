@@ -5,9 +5,8 @@
 
 #include "entry_number.h"
 #include "platform.h"
-#include "tarvo.h"
+#include "application.h"
 #include "w_main.h"
-#include "w_search.h"
 
 namespace {
 
@@ -37,7 +36,7 @@ void w_main::cb_save_clicked()
 
     std::int16_t ima = 0;
     statements::select_count(sqlca, a_rbr, ima);
-    if (sqlca.SQLCode < 0) {
+    if (sqlca.failed()) {
         platform::message_box(QStringLiteral("ERROR!"), QStringLiteral("SELECT (rbr) FROM faq"));
         // A loaded entry is never taken for a new one on a guess: inserting it would store it
         // twice, or fail on its own number. Nothing is written; the next Save counts again.
@@ -68,15 +67,15 @@ void w_main::cb_save_clicked()
     // database file gone) is not stored: say so under the statement's title and keep the
     // user's text in the window.
     sqlca.commit();
-    if (sqlca.SQLCode != 0) {
-        platform::message_box(statement_title, sqlca.SQLErrText);
+    if (!sqlca.succeeded()) {
+        show_failure(statement_title, sqlca);
         return;
     }
-    // The number is the one written: numbering may have changed it on the way.
-    emit saved(platform::to_integer(sle_rbr->text()));
+    // The number is the one written: numbering may have changed it on the way. The window
+    // closes, then announces the save, and the search window lists afresh.
+    const int saved_number = platform::to_integer(sle_rbr->text());
     close();
-    if (app.w_search)
-        app.w_search->cb_search_clicked();
+    emit saved(saved_number);
 }
 
 bool w_main::write_over_stored_entry(const statements::entry_texts& entry, std::int16_t a_rbr,
@@ -88,9 +87,9 @@ bool w_main::write_over_stored_entry(const statements::entry_texts& entry, std::
     for (;;) {
         std::optional<statements::entry_texts> now;
         statements::select_stored_entry(sqlca, a_rbr, now);
-        if (sqlca.SQLCode < 0) {
+        if (sqlca.failed()) {
             statement_title = update_title;
-            platform::message_box(update_title, sqlca.SQLErrText);
+            show_failure(update_title, sqlca);
             return false;
         }
         if (!now) {
@@ -136,7 +135,7 @@ std::optional<std::int16_t> w_main::free_number(std::int16_t taken)
             break;
         std::int16_t ima = 0;
         statements::select_count(sqlca, *number, ima);
-        if (sqlca.SQLCode < 0) {
+        if (sqlca.failed()) {
             platform::message_box(QStringLiteral("ERROR!"), QStringLiteral("SELECT (rbr) FROM faq"));
             return std::nullopt;
         }
@@ -153,8 +152,8 @@ bool w_main::update_entry(const statements::entry_texts& entry, std::int16_t a_r
 {
     transaction& sqlca = *app.sqlca;
     statements::update_entry(sqlca, entry, a_rbr);
-    if (sqlca.SQLCode != 0) {
-        platform::message_box(update_title, sqlca.SQLErrText);
+    if (!sqlca.succeeded()) {
+        show_failure(update_title, sqlca);
         return false;
     }
     return true;
@@ -166,7 +165,7 @@ bool w_main::insert_entry(const statements::entry_texts& entry, std::int16_t a_r
     const QString datum = platform::today_text();
     for (int attempt = 1;; ++attempt) {
         statements::insert_entry(sqlca, a_rbr, entry, datum);
-        if (sqlca.SQLCode == 0)
+        if (sqlca.succeeded())
             return true;
         const QString error = sqlca.SQLErrText;
         // Rejected because another client stored the number first: number the new entry again.
@@ -187,5 +186,5 @@ bool w_main::number_taken(std::int16_t a_rbr)
 {
     std::int16_t ima = 0;
     statements::select_count(*app.sqlca, a_rbr, ima);
-    return app.sqlca->SQLCode == 0 && ima > 0;
+    return app.sqlca->succeeded() && ima > 0;
 }

@@ -106,11 +106,11 @@ long dw_pretraga::retrieve()
     list.clear();
     if (sqlca != nullptr) {
         statements::retrieve(*sqlca, select, list);
-        if (sqlca->SQLCode < 0)
+        if (sqlca->failed())
             list.clear(); // a failed query shows no rows, not the ones read before it failed
     }
     endResetModel();
-    if (sqlca == nullptr || sqlca->SQLCode < 0)
+    if (sqlca == nullptr || sqlca->failed())
         return -1;
     return list.size();
 }

@@ -22,9 +22,8 @@
 #include "search_statement.h"
 #include "status_line.h"
 #include "statements.h"
-#include "tarvo.h"
+#include "application.h"
 #include "uo_srch1.h"
-#include "w_main.h"
 
 namespace {
 
@@ -62,7 +61,7 @@ QString entries_text(long rows)
 
 } // namespace
 
-w_search::w_search(tarvo& application, QWidget* parent) : QWidget(parent), app(application)
+w_search::w_search(application& application_object, QWidget* parent) : QWidget(parent), app(application_object)
 {
     setWindowFlag(Qt::Window);
     setObjectName(QStringLiteral("w_search"));
@@ -139,7 +138,11 @@ void w_search::show_search_outcome(long rows)
     show_data_source();
 }
 
-void w_search::entry_saved(int rbr) { st_status->note_change(QStringLiteral("Entry %1 saved").arg(rbr)); }
+void w_search::entry_saved(int rbr)
+{
+    st_status->note_change(QStringLiteral("Entry %1 saved").arg(rbr));
+    cb_search_clicked();
+}
 
 void w_search::create_controls()
 {
@@ -232,7 +235,7 @@ void w_search::open()
     uo_drugi->izaberi_tip(2);            // "All"
 }
 
-void w_search::centriraj_prozor(QWidget* prozor) { search::centre_window(prozor); }
+void w_search::centriraj_prozor(QWidget* prozor) { platform::centre_window(prozor); }
 
 bool w_search::eventFilter(QObject* watched, QEvent* event)
 {
@@ -294,7 +297,7 @@ void w_search::cb_search_clicked()
     const long rows = pretraga->retrieve();
     show_search_outcome(rows);
     if (rows < 0)
-        platform::message_box(QStringLiteral("Search"), app.sqlca->SQLErrText);
+        show_failure(QStringLiteral("Search"), *app.sqlca);
 }
 
 void w_search::cb_view_clicked()
@@ -317,11 +320,10 @@ void w_search::cb_delete_clicked()
     statements::delete_entry(*app.sqlca, app.rbr);
     // A delete refused by the statement (already rolled back) or only at its commit is reported;
     // either way the list is refreshed and shows what the database holds.
-    if (app.sqlca->SQLCode == transaction::success)
+    if (app.sqlca->succeeded())
         app.sqlca->commit();
-    if (app.sqlca->SQLCode != transaction::success)
-        platform::message_box(QStringLiteral("DELETE FROM faq WHERE rbr=") + platform::to_text(app.rbr),
-                              app.sqlca->SQLErrText);
+    if (!app.sqlca->succeeded())
+        show_failure(QStringLiteral("DELETE FROM faq WHERE rbr=") + platform::to_text(app.rbr), *app.sqlca);
     else
         st_status->note_change(QStringLiteral("Entry %1 deleted").arg(app.rbr));
     cb_search_clicked();
@@ -337,7 +339,6 @@ void w_search::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (app.w_main)
-        app.w_main->close();
+    app.close_w_main();
     QWidget::closeEvent(event);
 }

@@ -12,13 +12,13 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class dw_pretraga;
-class tarvo;
+class application;
 class uo_srch1;
 
 class w_search : public QWidget {
     Q_OBJECT
 public:
-    explicit w_search(tarvo& app, QWidget* parent = nullptr);
+    explicit w_search(application& app, QWidget* parent = nullptr);
 
     // Centres a window on the whole screen; a failed screen read leaves it where it is.
     void centriraj_prozor(QWidget* prozor);
@@ -82,7 +82,7 @@ private:
     // The data source, once connected; nothing while not connected.
     void show_data_source();
 
-    tarvo& app;
+    application& app;
     // The layout's geometry of the two controls that grow with the window.
     QRect gb_1_designed;
     QRect dw_search_designed;

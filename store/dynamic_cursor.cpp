@@ -12,7 +12,7 @@ dynamic_cursor::~dynamic_cursor() { close(); }
 void dynamic_cursor::prepare(const QString& text)
 {
     sqlsa.statement = text;
-    sqlca.succeeded();
+    sqlca.report_success();
 }
 
 void dynamic_cursor::open()
@@ -22,10 +22,10 @@ void dynamic_cursor::open()
     sqlca.run_read([this](SQLHDBC connection) {
         statement = std::make_unique<odbc_statement>(connection);
         if (statement->execute(sqlsa.statement)) {
-            sqlca.succeeded();
+            sqlca.report_success();
             return;
         }
-        sqlca.failed(statement->error());
+        sqlca.report_failure(statement->error());
         statement.reset();
     });
 }
@@ -33,15 +33,15 @@ void dynamic_cursor::open()
 void dynamic_cursor::fetch(statements::entry_texts& into)
 {
     if (!statement) {
-        sqlca.failed(store_error{{}, QStringLiteral("Cursor is not open.")});
+        sqlca.report_failure(store_error{{}, QStringLiteral("Cursor is not open.")});
         return;
     }
     switch (statement->fetch()) {
     case odbc_statement::fetched::end:
-        sqlca.succeeded(transaction::not_found);
+        sqlca.report_success(transaction::not_found);
         return;
     case odbc_statement::fetched::failed:
-        sqlca.failed(statement->error());
+        sqlca.report_failure(statement->error());
         return;
     case odbc_statement::fetched::row:
         break;
@@ -49,11 +49,11 @@ void dynamic_cursor::fetch(statements::entry_texts& into)
     statements::entry_texts row;
     if (!statement->text(1, row.adresa) || !statement->text(2, row.pitanje) || !statement->text(3, row.proizvod)
         || !statement->text(4, row.lot) || !statement->text(5, row.odgovor)) {
-        sqlca.failed(statement->error());
+        sqlca.report_failure(statement->error());
         return;
     }
     into = std::move(row);
-    sqlca.succeeded();
+    sqlca.report_success();
 }
 
 void dynamic_cursor::close() { statement.reset(); }

@@ -58,23 +58,23 @@ void read_rows(transaction& sqlca, const QString& text, Bind bind, Start start, 
         odbc_statement statement(connection);
         bind(statement);
         if (!statement.execute(text)) {
-            sqlca.failed(statement.error());
+            sqlca.report_failure(statement.error());
             return;
         }
         long rows = 0;
         for (;;) {
             switch (statement.fetch()) {
             case odbc_statement::fetched::failed:
-                sqlca.failed(statement.error());
+                sqlca.report_failure(statement.error());
                 return;
             case odbc_statement::fetched::end:
-                sqlca.succeeded(rows == 0 ? transaction::not_found : transaction::success);
+                sqlca.report_success(rows == 0 ? transaction::not_found : transaction::success);
                 return;
             case odbc_statement::fetched::row:
                 break;
             }
             if (!row(statement)) {
-                sqlca.failed(statement.error());
+                sqlca.report_failure(statement.error());
                 return;
             }
             ++rows;
@@ -153,7 +153,7 @@ bool number_taken(transaction& sqlca, int rbr)
 {
     std::int16_t ima = 0;
     statements::select_count(sqlca, static_cast<std::int16_t>(rbr), ima);
-    return sqlca.SQLCode == 0 && ima > 0;
+    return sqlca.succeeded() && ima > 0;
 }
 
 // Ends a change that only read: nothing to keep.
@@ -172,8 +172,8 @@ void versions_of_entry(transaction& sqlca, int rbr, std::vector<version>& versio
         sqlca, text, [&](odbc_statement& statement) { statement.bind(std::int32_t{rbr}); }, [&] { versions.clear(); },
         [&](odbc_statement& statement) { return read_version(statement, versions.emplace_back()); });
     if (sqlca.SQLCode == transaction::not_found)
-        sqlca.succeeded();
-    if (sqlca.SQLCode < 0)
+        sqlca.report_success();
+    if (sqlca.failed())
         versions.clear();
 }
 
@@ -183,7 +183,7 @@ void one_version(transaction& sqlca, std::int64_t id, std::optional<version>& fo
     read_rows(
         sqlca, text, [&](odbc_statement& statement) { statement.bind(id); }, [&] { found.reset(); },
         [&](odbc_statement& statement) { return read_version(statement, found.emplace()); });
-    if (sqlca.SQLCode < 0)
+    if (sqlca.failed())
         found.reset();
 }
 
@@ -194,8 +194,8 @@ void deleted_entries(transaction& sqlca, std::vector<deleted_entry>& entries)
         sqlca, text, [](odbc_statement&) {}, [&] { entries.clear(); },
         [&](odbc_statement& statement) { return read_deleted(statement, entries.emplace_back()); });
     if (sqlca.SQLCode == transaction::not_found)
-        sqlca.succeeded();
-    if (sqlca.SQLCode < 0)
+        sqlca.report_success();
+    if (sqlca.failed())
         entries.clear();
 }
 
@@ -284,7 +284,7 @@ void restore_deleted(transaction& sqlca, std::int64_t version_id, const numberin
             outcome.what = restore_outcome::result::failed;
             outcome.title = text_of(restore_entry_title);
             outcome.text = text;
-            sqlca.failed(store_error{QString(), text});
+            sqlca.report_failure(store_error{QString(), text});
             return;
         }
         if (auto error = change_in_change(connection, note, [&](odbc_statement& statement) {
@@ -301,12 +301,12 @@ void restore_deleted(transaction& sqlca, std::int64_t version_id, const numberin
             outcome.what = restore_outcome::result::failed;
             outcome.title = text_of(note_restore_title);
             outcome.text = text;
-            sqlca.failed(store_error{QString(), text});
+            sqlca.report_failure(store_error{QString(), text});
             return;
         }
         sqlca.change_succeeded();
         sqlca.commit();
-        if (sqlca.SQLCode != 0) {
+        if (!sqlca.succeeded()) {
             report_failure(outcome, text_of(restore_entry_title), sqlca);
             return;
         }

@@ -35,24 +35,24 @@ void single_value(transaction& sqlca, const QString& text, Bind bind, Store stor
         odbc_statement statement(connection);
         bind(statement);
         if (!statement.execute(text)) {
-            sqlca.failed(statement.error());
+            sqlca.report_failure(statement.error());
             return;
         }
         std::optional<std::int64_t> value;
         switch (statement.fetch()) {
         case odbc_statement::fetched::failed:
-            sqlca.failed(statement.error());
+            sqlca.report_failure(statement.error());
             return;
         case odbc_statement::fetched::end:
-            sqlca.succeeded(transaction::not_found);
+            sqlca.report_success(transaction::not_found);
             return;
         case odbc_statement::fetched::row:
             if (!statement.number(1, value)) {
-                sqlca.failed(statement.error());
+                sqlca.report_failure(statement.error());
                 return;
             }
             store(value);
-            sqlca.succeeded();
+            sqlca.report_success();
             return;
         }
     });
@@ -167,7 +167,7 @@ void select_stored_entry(transaction& sqlca, std::int16_t a_rbr, std::optional<e
         case odbc_statement::fetched::end:
             sqlca.change_succeeded();
             if (!stored)
-                sqlca.succeeded(transaction::not_found);
+                sqlca.report_success(transaction::not_found);
             return;
         case odbc_statement::fetched::row:
             break;
@@ -194,9 +194,9 @@ void retrieve(transaction& sqlca, const QString& select, list_sink& sink)
         sink.discard_rows(); // a second run starts the list afresh
         qsizetype rows_read = 0;
         if (const std::optional<store_error> error = read_list(connection, select, sink, rows_read))
-            sqlca.failed(*error);
+            sqlca.report_failure(*error);
         else
-            sqlca.succeeded(rows_read == 0 ? transaction::not_found : transaction::success);
+            sqlca.report_success(rows_read == 0 ? transaction::not_found : transaction::success);
     });
 }
 

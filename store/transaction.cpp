@@ -67,7 +67,7 @@ void transaction::connect()
         db.setPassword(settings.pwd);
         if (!db.open()) {
             connect_error = db.lastError().text();
-            failed(connect_error);
+            report_failure(connect_error);
             return;
         }
     }
@@ -76,7 +76,7 @@ void transaction::connect()
     set_driver_autocommit(true);
     note_database();
     prepare_session();
-    succeeded();
+    report_success();
 }
 
 void transaction::disconnect()
@@ -130,7 +130,7 @@ SQLHDBC transaction::statement_connection()
     // pending on a lost connection must first be reported by its commit or rollback.
     if (connect_attempted && !change_pending && reopen())
         return odbc_connection();
-    failed(unusable_text());
+    report_failure(unusable_text());
     return SQL_NULL_HDBC;
 }
 
@@ -202,12 +202,12 @@ void transaction::change_succeeded()
 {
     if (!AutoCommit)
         change_pending = true;
-    succeeded();
+    report_success();
 }
 
 void transaction::change_failed(const store_error& error)
 {
-    failed(error);
+    report_failure(error);
     if (lost || !connected() || AutoCommit) {
         // Nothing to undo here: the server threw the lost connection's work away.
         change_pending = lost && change_pending;
@@ -227,7 +227,7 @@ bool transaction::end_transaction(SQLSMALLINT completion)
     const SQLHDBC connection = odbc_connection();
     if (SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, connection, completion)))
         return true;
-    failed(odbc_diagnostics(SQL_HANDLE_DBC, connection,
+    report_failure(odbc_diagnostics(SQL_HANDLE_DBC, connection,
                             completion == SQL_COMMIT ? QStringLiteral("Unable to commit transaction")
                                                      : QStringLiteral("Unable to roll back transaction")));
     return false;
@@ -240,9 +240,9 @@ void transaction::commit()
         const bool had_change = change_pending;
         change_pending = false;
         if (had_change || !connected())
-            failed(unusable_text());
+            report_failure(unusable_text());
         else
-            succeeded();
+            report_success();
         return;
     }
     if (change_pending && !database_file_kept()) {
@@ -253,7 +253,7 @@ void transaction::commit()
         if (end_transaction(SQL_ROLLBACK))
             set_driver_autocommit(true);
         change_pending = false;
-        failed(text);
+        report_failure(text);
         lost = true; // the next statement opens the data source's file as it is now
         return;
     }
@@ -261,7 +261,7 @@ void transaction::commit()
     change_pending = false;
     if (committed) {
         set_driver_autocommit(true);
-        succeeded();
+        report_success();
         return;
     }
     if (lost)
@@ -281,33 +281,33 @@ void transaction::rollback()
     if (!connected() || lost) {
         change_pending = false;
         if (!connected())
-            failed(unusable_text());
+            report_failure(unusable_text());
         else
-            succeeded(); // the server has thrown the lost connection's work away already
+            report_success(); // the server has thrown the lost connection's work away already
         return;
     }
     const bool rolled_back = end_transaction(SQL_ROLLBACK);
     change_pending = false;
     if (rolled_back) {
         set_driver_autocommit(true);
-        succeeded();
+        report_success();
     }
 }
 
-void transaction::succeeded(long code)
+void transaction::report_success(long code)
 {
     SQLCode = code;
     SQLErrText.clear();
 }
 
-void transaction::failed(const store_error& error)
+void transaction::report_failure(const store_error& error)
 {
-    failed(error.text);
+    report_failure(error.text);
     if (!lost && (error.connection_lost() || driver_says_dead(odbc_connection())))
         lost = true;
 }
 
-void transaction::failed(const QString& text)
+void transaction::report_failure(const QString& text)
 {
     SQLCode = failure;
     SQLErrText = text;

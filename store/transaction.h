@@ -57,8 +57,13 @@ public:
     void commit();
     void rollback();
 
-    // Runs a read. `read` gets the connection and reports through succeeded() or failed(). When
-    // the connection was lost and no change waits, it runs once more on a new connection.
+    // What the last statement came to, for the windows.
+    bool succeeded() const { return SQLCode == success; }
+    bool failed() const { return SQLCode < 0; }
+
+    // Runs a read. `read` gets the connection and reports through report_success() or
+    // report_failure(). When the connection was lost and no change waits, it runs once more on a
+    // new connection.
     void run_read(const std::function<void(SQLHDBC)>& read);
 
     // The connection for a change, inside a transaction; SQL_NULL_HDBC (with SQLCode and
@@ -69,9 +74,9 @@ public:
     // Rolls back whatever the failed change may have left, keeping its error report.
     void change_failed(const store_error& error);
 
-    // Outcome bookkeeping for the statements.
-    void succeeded(long code = success);
-    void failed(const store_error& error);
+    // Outcome bookkeeping for the statements: sets SQLCode and SQLErrText.
+    void report_success(long code = success);
+    void report_failure(const store_error& error);
 
     // The Qt connection under the session, for the driver's own questions (name, state). Not for
     // running statements: those go through run_read() and begin_change().
@@ -94,7 +99,7 @@ private:
     void set_driver_autocommit(bool on);
     // SQLEndTran; false (with the failure reported) when it failed.
     bool end_transaction(SQLSMALLINT completion);
-    void failed(const QString& text);
+    void report_failure(const QString& text);
     QString unusable_text() const;
     // Notes which database the new connection reaches (and, for SQLite, which file).
     void note_database();

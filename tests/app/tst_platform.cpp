@@ -1,7 +1,8 @@
-// Conversions the windows rely on: numbers without wrap-around, dates, layout units.
+// Services the windows rely on: numbers without wrap-around, dates, layout units, centring.
 
 #include <QTest>
 
+#include "centring.h"
 #include "platform.h"
 #include "unexpected_dialogs.h"
 
@@ -13,6 +14,8 @@ private slots:
     void dates_are_month_day_year();
     void layout_units_round_trip();
     void message_box_handler_is_restored();
+    void centres_in_layout_units();
+    void centring_reads_the_screen_in_pixels();
 };
 
 void tst_platform::text_to_integer_data()
@@ -65,6 +68,34 @@ void tst_platform::message_box_handler_is_restored()
     platform::message_box(QStringLiteral("Error"), QStringLiteral("Database error. NewID failed."));
     platform::set_message_box_handler(std::move(previous));
     QCOMPARE(seen, (QStringList{QStringLiteral("Error"), QStringLiteral("Database error. NewID failed.")}));
+}
+
+void tst_platform::centres_in_layout_units()
+{
+    // The search window, 3735 x 2132, on a screen of 8000 x 6000 units: 2132.5 is cut to 2132.
+    platform::window_position at = platform::centred_in_units(8000, 6000, 3735, 2132);
+    QCOMPARE(at.x, 2132);
+    QCOMPARE(at.y, 1934);
+    // Wider than the screen: -367.5 is cut toward zero, not down.
+    at = platform::centred_in_units(3000, 6000, 3735, 2132);
+    QCOMPARE(at.x, -367);
+    QCOMPARE(platform::centred_in_units(3000, 2000, 3001, 2001).y, 0); // -0.5 -> 0
+    // Outside 16 bits the position stops at the limit instead of wrapping to the other side.
+    QCOMPARE(platform::centred_in_units(100000, 0, 0, 100000).x, 32767);
+    QCOMPARE(platform::centred_in_units(100000, 0, 0, 100000).y, -32768);
+}
+
+void tst_platform::centring_reads_the_screen_in_pixels()
+{
+    // 1750 x 1500 px are 8000 x 6000 units.
+    const platform::environment screen{1750, 1500};
+    const std::optional<platform::window_position> at = platform::centred_position(1, screen, 3735, 2132);
+    QVERIFY(at.has_value());
+    QCOMPARE(at->x, 2132);
+    QCOMPARE(at->y, 1934);
+    // A failed screen read gives no position: the window stays where it is.
+    QVERIFY(!platform::centred_position(-1, screen, 3735, 2132).has_value());
+    QVERIFY(!platform::centred_position(0, screen, 3735, 2132).has_value());
 }
 
 TARVO_GUILESS_TEST_MAIN(tst_platform)

@@ -246,7 +246,7 @@ void tst_w_da_ne::each_opening_asks_afresh()
 void tst_w_da_ne::opens_centred()
 {
     platform::environment env;
-    const auto centre = search::centred_position(platform::get_environment(env), env, platform::px_to_units_x(platform::units_to_px_x(1362)),
+    const auto centre = platform::centred_position(platform::get_environment(env), env, platform::px_to_units_x(platform::units_to_px_x(1362)),
                                                  platform::px_to_units_y(platform::units_to_px_y(556)));
     QVERIFY(centre.has_value());
     const QPoint expected(platform::units_to_px_x(centre->x), platform::units_to_px_y(centre->y));

@@ -1,8 +1,7 @@
-// The search statement, character for character, and the centring arithmetic.
+// The search statement, character for character.
 
 #include <QTest>
 
-#include "centring.h"
 #include "search_statement.h"
 
 namespace {
@@ -27,8 +26,6 @@ private slots:
     void reads_connector_and_fields_only_when_needed();
     void every_caption_names_its_column_data();
     void every_caption_names_its_column();
-    void centres_in_layout_units();
-    void centring_reads_the_screen_in_pixels();
 };
 
 void tst_search_statement::composes_exactly_data()
@@ -148,34 +145,6 @@ void tst_search_statement::every_caption_names_its_column()
     QFETCH(QString, caption);
     QFETCH(QString, column);
     QCOMPARE(search::criterion_condition(QStringLiteral("t"), caption), column + QStringLiteral(" LIKE '%t%'"));
-}
-
-void tst_search_statement::centres_in_layout_units()
-{
-    // The search window, 3735 x 2132, on a screen of 8000 x 6000 units: 2132.5 is cut to 2132.
-    search::window_position at = search::centred_in_units(8000, 6000, 3735, 2132);
-    QCOMPARE(at.x, 2132);
-    QCOMPARE(at.y, 1934);
-    // Wider than the screen: -367.5 is cut toward zero, not down.
-    at = search::centred_in_units(3000, 6000, 3735, 2132);
-    QCOMPARE(at.x, -367);
-    QCOMPARE(search::centred_in_units(3000, 2000, 3001, 2001).y, 0); // -0.5 -> 0
-    // Outside 16 bits the position stops at the limit instead of wrapping to the other side.
-    QCOMPARE(search::centred_in_units(100000, 0, 0, 100000).x, 32767);
-    QCOMPARE(search::centred_in_units(100000, 0, 0, 100000).y, -32768);
-}
-
-void tst_search_statement::centring_reads_the_screen_in_pixels()
-{
-    // 1750 x 1500 px are 8000 x 6000 units.
-    const platform::environment screen{1750, 1500};
-    const std::optional<search::window_position> at = search::centred_position(1, screen, 3735, 2132);
-    QVERIFY(at.has_value());
-    QCOMPARE(at->x, 2132);
-    QCOMPARE(at->y, 1934);
-    // A failed screen read gives no position: the window stays where it is.
-    QVERIFY(!search::centred_position(-1, screen, 3735, 2132).has_value());
-    QVERIFY(!search::centred_position(0, screen, 3735, 2132).has_value());
 }
 
 QTEST_APPLESS_MAIN(tst_search_statement)

@@ -175,7 +175,7 @@ void tst_w_search::opens_in_its_starting_state()
     QCOMPARE(platform::width_in_units(w), 3735);
     QCOMPARE(platform::height_in_units(w), 2132);
     platform::environment env;
-    const auto centre = search::centred_position(platform::get_environment(env), env, 3735, 2132);
+    const auto centre = platform::centred_position(platform::get_environment(env), env, 3735, 2132);
     QVERIFY(centre.has_value());
     QCOMPARE(w->pos(), QPoint(platform::units_to_px_x(centre->x), platform::units_to_px_y(centre->y)));
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-namespace search {
+namespace platform {
 namespace {
 
 std::int16_t half_of(int difference)
@@ -24,12 +24,12 @@ window_position centred_in_units(int screen_width, int screen_height, int window
     return window_position{half_of(screen_width - window_width), half_of(screen_height - window_height)};
 }
 
-std::optional<window_position> centred_position(int rtn, const platform::environment& env, int window_width,
+std::optional<window_position> centred_position(int rtn, const environment& env, int window_width,
                                                 int window_height)
 {
     if (rtn != 1)
         return std::nullopt;
-    return centred_in_units(platform::px_to_units_x(env.screenwidth), platform::px_to_units_y(env.screenheight),
+    return centred_in_units(px_to_units_x(env.screenwidth), px_to_units_y(env.screenheight),
                             window_width, window_height);
 }
 
@@ -37,12 +37,12 @@ void centre_window(QWidget* window)
 {
     if (window == nullptr)
         return;
-    platform::environment env;
-    const int rtn = platform::get_environment(env);
+    environment env;
+    const int rtn = get_environment(env);
     const std::optional<window_position> position =
-        centred_position(rtn, env, platform::width_in_units(window), platform::height_in_units(window));
+        centred_position(rtn, env, width_in_units(window), height_in_units(window));
     if (position)
-        platform::move_in_units(window, position->x, position->y);
+        move_in_units(window, position->x, position->y);
 }
 
-} // namespace search
+} // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
-// Centring a window on the whole screen, computed in layout units.
+// Centring a window on the whole screen, computed in layout units: the search window's
+// centriraj_prozor, and how the entry and yes/no windows place themselves.
 
 #include <cstdint>
 #include <optional>
@@ -8,7 +9,7 @@
 
 class QWidget;
 
-namespace search {
+namespace platform {
 
 struct window_position {
     std::int16_t x = 0;
@@ -18,7 +19,7 @@ struct window_position {
 // Where a window of the given size (layout units) goes on a screen of the given size (pixels),
 // or nothing when reading the screen failed (rtn other than 1). Each coordinate is the
 // difference halved by multiplying with 0.5 and cut toward zero into 16 bits.
-std::optional<window_position> centred_position(int rtn, const platform::environment& env, int window_width,
+std::optional<window_position> centred_position(int rtn, const environment& env, int window_width,
                                                 int window_height);
 
 // The same for screen sizes already in layout units.
@@ -28,4 +29,4 @@ window_position centred_in_units(int screen_width, int screen_height, int window
 // and stacking order are not touched.
 void centre_window(QWidget* window);
 
-} // namespace search
+} // namespace platform
