@@ -187,6 +187,20 @@ void one_version(transaction& sqlca, std::int64_t id, std::optional<version>& fo
         found.reset();
 }
 
+void stored_texts(transaction& sqlca, int rbr, std::optional<statements::entry_texts>& stored)
+{
+    static const QString text = statements::with_placeholders(statements::stored_entry_text);
+    read_rows(
+        sqlca, text, [&](odbc_statement& statement) { statement.bind(std::int32_t{rbr}); }, [&] { stored.reset(); },
+        [&](odbc_statement& statement) {
+            statements::entry_texts& row = stored.emplace();
+            return statement.text(1, row.adresa) && statement.text(2, row.pitanje) && statement.text(3, row.proizvod)
+                   && statement.text(4, row.lot) && statement.text(5, row.odgovor);
+        });
+    if (sqlca.failed())
+        stored.reset();
+}
+
 void deleted_entries(transaction& sqlca, std::vector<deleted_entry>& entries)
 {
     static const QString text = text_of(deleted_entries_text);

@@ -72,6 +72,10 @@ void versions_of_entry(transaction& sqlca, int rbr, std::vector<version>& versio
 // One version by its id; no value (SQLCode 100) when there is none.
 void one_version(transaction& sqlca, std::int64_t id, std::optional<version>& found);
 
+// The entry as stored now, read on its own (the versions end with it); no value (SQLCode 100)
+// when no entry carries the number.
+void stored_texts(transaction& sqlca, int rbr, std::optional<statements::entry_texts>& stored);
+
 // Every deletion not restored since, the latest first.
 void deleted_entries(transaction& sqlca, std::vector<deleted_entry>& entries);
 
