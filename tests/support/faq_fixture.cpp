@@ -45,9 +45,7 @@ faq_fixture::faq_fixture(backend which) : kind(which)
         pg_port = read_text(dir + QStringLiteral("/port")).trimmed().toInt();
         if (pg_port <= 0)
             qFatal("no test PostgreSQL server: %s/port is missing (run scripts/pg start)", qPrintable(dir));
-        odbc->write(QStringLiteral("FAQ"), QStringLiteral("PostgreSQL Unicode"),
-                    {QStringLiteral("Servername=127.0.0.1"), QStringLiteral("Port=%1").arg(pg_port),
-                        QStringLiteral("Database=faq")});
+        odbc->write(QStringLiteral("FAQ"), QStringLiteral("PostgreSQL Unicode"), postgresql_settings(pg_port));
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), admin_connection);
     db.setDatabaseName(QStringLiteral("FAQ"));
