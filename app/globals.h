@@ -1,5 +1,5 @@
 #pragma once
-// The runtime's standard global objects that the application creates besides `sqlca`.
+// The application-wide objects the application object creates besides `sqlca`.
 
 #include <QString>
 
@@ -9,7 +9,7 @@ struct message_object {
     QString StringParm;
 };
 
-// `sqlda`: the dynamic description area; kept for the runtime's set of globals, used by nobody.
+// `sqlda`: the dynamic description area; created and destroyed with the others, used by nobody.
 struct dynamic_description_area {
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-// The small set of runtime services every window relies on: layout units, message boxes,
+// The small set of services every window relies on: layout units, message boxes,
 // number and date conversions, the screen size and fonts.
 
 #include <QDate>
@@ -12,8 +12,8 @@ class QWidget;
 
 namespace platform {
 
-// Layout units: window and control geometry is given in the classic dialog units of the
-// old runtime. At 96 dpi one unit is 7/32 px horizontally and 8/32 px vertically; at another
+// Layout units: window and control geometry is given in classic dialog units. At 96 dpi one
+// unit is 7/32 px horizontally and 8/32 px vertically; at another
 // logical (font) dpi the units scale with it, as the fonts do.
 int units_to_px_x(int units);
 int units_to_px_y(int units);
@@ -47,7 +47,7 @@ message_box_handler set_message_box_handler(message_box_handler handler);
 std::int16_t to_integer(const QString& text);
 QString to_text(long long number);
 
-// Dates as the system stores them: "mm/dd/yyyy".
+// Dates as the table stores them: "mm/dd/yyyy".
 QString date_text(const QDate& date);
 QString today_text();
 

@@ -106,12 +106,16 @@ public:
         qtsql = make_qtsql_layer();
         for (const search_case& one : searches)
             add(one.name, "qtsql", [this, one](benchmark::State& state) { layer_search(state, *qtsql, one); });
+        odbc_entries = make_odbc_entry_layer();
         add("load_entry", "program", [this](benchmark::State& state) { program_load(state); });
         add("load_entry", "engine", [this](benchmark::State& state) { engine_load(state); });
+        add("load_entry", "odbc", [this](benchmark::State& state) { odbc_load(state); });
         add("save_entry", "program", [this](benchmark::State& state) { program_save(state); });
         add("save_entry", "engine", [this](benchmark::State& state) { engine_save(state); });
+        add("save_entry", "odbc", [this](benchmark::State& state) { odbc_save(state); });
         add("number_entry", "program", [this](benchmark::State& state) { program_number(state); });
         add("number_entry", "engine", [this](benchmark::State& state) { engine_number(state); });
+        add("number_entry", "odbc", [this](benchmark::State& state) { odbc_number(state); });
         for (const bool kept : {true, false}) {
             const char* program_side = kept ? "program" : "program_plain";
             const char* engine_side = kept ? "engine" : "engine_plain";
@@ -370,6 +374,48 @@ private:
             state.SkipWithError(("numbering failed: " + app.sqlca->SQLErrText.toStdString()).c_str());
     }
 
+    void odbc_load(benchmark::State& state)
+    {
+        const QString select = statements::load_statement(middle_entry());
+        layer_entry entry;
+        for (auto _ : state) {
+            if (!odbc_entries->load(select, entry)) {
+                state.SkipWithError(odbc_entries->error.toStdString().c_str());
+                break;
+            }
+        }
+        if (entry.odgovor.isEmpty())
+            state.SkipWithError("load found no entry");
+    }
+
+    void odbc_save(benchmark::State& state)
+    {
+        keep_history(true);
+        const faq_data::entry made = faq_data::make_entry(middle_entry());
+        const layer_entry entry{QString::fromStdString(made.adresa), QString::fromStdString(made.pitanje),
+                                QString::fromStdString(made.proizvod), QString::fromStdString(made.lot),
+                                QString::fromStdString(made.odgovor)};
+        for (auto _ : state) {
+            if (!odbc_entries->save(middle_entry(), entry)) {
+                state.SkipWithError(odbc_entries->error.toStdString().c_str());
+                break;
+            }
+        }
+    }
+
+    void odbc_number(benchmark::State& state)
+    {
+        std::optional<int> largest;
+        for (auto _ : state) {
+            if (!odbc_entries->number(largest)) {
+                state.SkipWithError(odbc_entries->error.toStdString().c_str());
+                break;
+            }
+        }
+        if (largest != opts.rows)
+            state.SkipWithError("numbering found another maximum");
+    }
+
     void engine_number(benchmark::State& state)
     {
         std::optional<int> broj;
@@ -388,6 +434,7 @@ private:
     paint_counter painted;
     std::unique_ptr<list_layer> odbc;
     std::unique_ptr<list_layer> qtsql;
+    std::unique_ptr<entry_layer> odbc_entries;
 };
 
 // The SQLite yardstick commits as durably as the ODBC driver does.

@@ -1,18 +1,18 @@
 #pragma once
-// The data source "FAQ" a benchmark runs on, in a private unixODBC configuration (its own
-// odbcinst.ini and odbc.ini in a temporary folder, reached through ODBCSYSINI and ODBCINI), so
-// the user's files are never read or touched:
+// The data source "FAQ" a benchmark runs on, in the tests' private unixODBC configuration (its
+// own odbcinst.ini and odbc.ini in a temporary folder), so the user's files are never read or
+// touched:
 //   sqlite      a fresh database file in the temporary folder;
 //   postgresql  database faq on the server that `scripts/pg start DIR` runs, DIR given in
 //               TARVO_BENCH_PG_DIR.
 // The engine's own library reaches the same database for filling and for the yardstick figures.
 
 #include <QString>
-#include <QTemporaryDir>
 #include <memory>
 #include <string>
 
 #include "engine.h"
+#include "private_odbc.h"
 
 namespace bench {
 
@@ -34,10 +34,8 @@ public:
     std::unique_ptr<engine> make_engine() const;
 
 private:
-    void write_odbc_configuration(const QString& driver, const QStringList& settings);
-
     backend kind;
-    QTemporaryDir dir;
+    test_support::private_odbc odbc;
     QString sqlite_file;
     int pg_port = 0;
 };

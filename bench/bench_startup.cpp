@@ -3,6 +3,8 @@
 //   startup/bare           process start to an empty window painted (bare_probe)
 //   startup/bare_text      the same window with one line of text (the font system's start)
 //   memory/program_listed  the program with every entry of a full table listed (tarvo_probe listed)
+//   startup/stages         where the program's start goes: counters application_ms, connected_ms,
+//                          window_ms, painted_ms, from the start of main (tarvo_probe stages)
 // The time runs from just before the process is spawned to the moment its report arrives on the
 // pipe; the peak resident memory (counter peak_rss_kb) comes from wait4 when it has ended. Both
 // programs run offscreen on the private data source "FAQ", an embedded database of 32,767 entries.
@@ -89,6 +91,29 @@ void run_program(benchmark::State& state, const char* program, const char* mode,
     state.counters["peak_rss_kb"] = static_cast<double>(peak);
 }
 
+// The program's start step by step: the mean of each step over the runs.
+void run_stages(benchmark::State& state)
+{
+    run_once(TARVO_PROBE, "stages");
+    const char* names[] = {"application", "connected", "window", "painted"};
+    double sums[4] = {};
+    for (auto _ : state) {
+        const launch one = run_once(TARVO_PROBE, "stages");
+        double values[4] = {};
+        if (std::sscanf(one.report.c_str(), "stages application=%lf connected=%lf window=%lf painted=%lf", &values[0],
+                        &values[1], &values[2], &values[3])
+            != 4) {
+            state.SkipWithError(("reported '" + one.report + "'").c_str());
+            break;
+        }
+        state.SetIterationTime(one.seconds);
+        for (int i = 0; i < 4; ++i)
+            sums[i] += values[i];
+    }
+    for (int i = 0; i < 4; ++i)
+        state.counters[std::string(names[i]) + "_ms"] = benchmark::Counter(sums[i], benchmark::Counter::kAvgIterations);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -112,6 +137,7 @@ int main(int argc, char** argv)
     with_extremes(benchmark::RegisterBenchmark("memory/program_listed", [listed](benchmark::State& state) {
         run_program(state, TARVO_PROBE, "listed", listed);
     }))->UseManualTime()->Unit(benchmark::kMillisecond);
+    with_extremes(benchmark::RegisterBenchmark("startup/stages", run_stages))->UseManualTime()->Unit(benchmark::kMillisecond);
 
     signal(SIGPIPE, SIG_IGN);
     benchmark::Initialize(&argc, argv);

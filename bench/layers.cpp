@@ -129,7 +129,120 @@ private:
     const QString connection = QStringLiteral("bench_qtsql_layer");
 };
 
+// The ODBC driver alone for the entry window's statements, on a connection of its own.
+class odbc_entry_layer final : public entry_layer {
+public:
+    odbc_entry_layer()
+    {
+        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+        SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+        const std::u16string connect = u"DSN=FAQ;UID=mirt;PWD=mirt";
+        if (!SQL_SUCCEEDED(SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(connect.c_str())),
+                                             static_cast<SQLSMALLINT>(connect.size()), nullptr, 0, nullptr,
+                                             SQL_DRIVER_NOPROMPT)))
+            error = diagnostics(SQL_HANDLE_DBC, dbc);
+    }
+    ~odbc_entry_layer() override
+    {
+        SQLDisconnect(dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        SQLFreeHandle(SQL_HANDLE_ENV, env);
+    }
+
+    bool load(const QString& select, layer_entry& entry) override
+    {
+        return run(select, {}, [&](SQLHSTMT stmt) {
+            while (SQL_SUCCEEDED(SQLFetch(stmt))) {
+                QString* columns[] = {&entry.adresa, &entry.pitanje, &entry.proizvod, &entry.lot, &entry.odgovor};
+                for (SQLUSMALLINT column = 1; column <= 5; ++column) {
+                    SQLLEN length = 0;
+                    if (!SQL_SUCCEEDED(SQLGetData(stmt, column, SQL_C_WCHAR, text, sizeof text, &length)))
+                        return false;
+                    *columns[column - 1] = length == SQL_NULL_DATA
+                                               ? QString()
+                                               : QString::fromUtf16(reinterpret_cast<const char16_t*>(text),
+                                                                    length / SQLLEN(sizeof(SQLWCHAR)));
+                }
+            }
+            return true;
+        });
+    }
+
+    bool save(int rbr, const layer_entry& entry) override
+    {
+        SQLINTEGER ima = 0;
+        SQLINTEGER number = rbr;
+        const bool counted = run(QStringLiteral("SELECT Count ( rbr ) FROM faq WHERE rbr =? "), {&number}, [&](SQLHSTMT stmt) {
+            return SQL_SUCCEEDED(SQLFetch(stmt)) && SQL_SUCCEEDED(SQLGetData(stmt, 1, SQL_C_SLONG, &ima, 0, nullptr));
+        });
+        if (!counted || ima <= 0)
+            return counted;
+        SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER);
+        const QString* texts[] = {&entry.adresa, &entry.pitanje, &entry.proizvod, &entry.lot, &entry.odgovor};
+        bool ok = run(QStringLiteral("update faq SET adresa =? , pitanje =? , proizvod =? , lot =? , odgovor =? WHERE rbr =? "),
+                      {&number}, [](SQLHSTMT) { return true; }, texts);
+        ok = SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc, ok ? SQL_COMMIT : SQL_ROLLBACK)) && ok;
+        SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER);
+        return ok;
+    }
+
+    bool number(std::optional<int>& largest) override
+    {
+        return run(QStringLiteral("SELECT MAX ( rbr ) FROM faq "), {}, [&](SQLHSTMT stmt) {
+            SQLINTEGER value = 0;
+            SQLLEN indicator = 0;
+            if (!SQL_SUCCEEDED(SQLFetch(stmt)) || !SQL_SUCCEEDED(SQLGetData(stmt, 1, SQL_C_SLONG, &value, 0, &indicator)))
+                return false;
+            largest = indicator == SQL_NULL_DATA ? std::nullopt : std::optional<int>(value);
+            return true;
+        });
+    }
+
+private:
+    // One statement: allocate, bind the texts then the number (the order of the markers in the
+    // update; a single number elsewhere), run, read, free.
+    template <typename Read>
+    bool run(const QString& text, std::initializer_list<SQLINTEGER*> numbers, Read read,
+             const QString* const* texts = nullptr)
+    {
+        SQLHSTMT stmt = SQL_NULL_HSTMT;
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt))) {
+            error = diagnostics(SQL_HANDLE_DBC, dbc);
+            return false;
+        }
+        SQLUSMALLINT position = 0;
+        SQLLEN indicators[6] = {};
+        bool ok = true;
+        for (int i = 0; texts != nullptr && i < 5; ++i) {
+            indicators[position] = SQLLEN(texts[i]->size()) * SQLLEN(sizeof(SQLWCHAR));
+            ok = ok && SQL_SUCCEEDED(SQLBindParameter(stmt, SQLUSMALLINT(position + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
+                                                      SQL_WVARCHAR, 0, 0, const_cast<ushort*>(texts[i]->utf16()),
+                                                      indicators[position], &indicators[position]));
+            ++position;
+        }
+        for (SQLINTEGER* number : numbers) {
+            ok = ok && SQL_SUCCEEDED(SQLBindParameter(stmt, SQLUSMALLINT(position + 1), SQL_PARAM_INPUT, SQL_C_SLONG,
+                                                      SQL_INTEGER, 0, 0, number, 0, &indicators[position]));
+            ++position;
+        }
+        const SQLRETURN executed =
+            ok ? SQLExecDirectW(stmt, const_cast<SQLWCHAR*>(text.utf16()), SQLINTEGER(text.size())) : SQL_ERROR;
+        ok = (SQL_SUCCEEDED(executed) || executed == SQL_NO_DATA) && read(stmt);
+        if (!ok)
+            error = diagnostics(SQL_HANDLE_STMT, stmt);
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+        return ok;
+    }
+
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLWCHAR text[2048];
+};
+
 } // namespace
+
+std::unique_ptr<entry_layer> make_odbc_entry_layer() { return std::make_unique<odbc_entry_layer>(); }
 
 std::unique_ptr<list_layer> make_odbc_layer() { return std::make_unique<odbc_layer>(); }
 std::unique_ptr<list_layer> make_qtsql_layer() { return std::make_unique<qtsql_layer>(); }

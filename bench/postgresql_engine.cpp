@@ -25,7 +25,7 @@ private:
     PGresult* res;
 };
 
-// The system's text with its ? markers numbered as libpq wants them ($1, $2, ...).
+// A statement text with its ? markers numbered as libpq wants them ($1, $2, ...).
 std::string numbered(const QString& with_question_marks)
 {
     std::string text;

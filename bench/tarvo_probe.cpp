@@ -2,9 +2,12 @@
 // on standard output:
 //   tarvo_probe shown    "shown" once the search window is painted, then ends;
 //   tarvo_probe listed   then clicks "Search" with both criteria empty (every entry), and reports
-//                        "listed N" once the N rows are painted in the list, then ends.
+//                        "listed N" once the N rows are painted in the list, then ends;
+//   tarvo_probe stages   the start-up step by step, in ms from the start of main: "stages
+//                        application=A connected=C window=W painted=P", then ends.
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTableView>
 #include <cstdio>
 #include <cstring>
@@ -18,17 +21,30 @@
 
 int main(int argc, char* argv[])
 {
+    QElapsedTimer since_main;
+    since_main.start();
+    const auto ms = [&since_main] { return static_cast<double>(since_main.nsecsElapsed()) / 1e6; };
     const bool list_all = argc > 1 && std::strcmp(argv[1], "listed") == 0;
+    const bool stages = argc > 1 && std::strcmp(argv[1], "stages") == 0;
     QApplication application(argc, argv);
+    const double application_ms = ms();
     // A message box would wait for a click that never comes.
     platform::set_message_box_handler([](const QString& title, const QString& text) {
         std::fprintf(stderr, "tarvo_probe: message box [%s] %s\n", qPrintable(title), qPrintable(text));
     });
     tarvo app;
     app.create();
-    app.open(QString());
-    after_first_paint(app.w_search, [&app, list_all] {
-        if (!list_all) {
+    // The steps of tarvo::open, timed: connect, then the search window.
+    app.connect_sqlca();
+    const double connected_ms = ms();
+    app.w_search = new w_search(app);
+    app.w_search->show();
+    const double window_ms = ms();
+    after_first_paint(app.w_search, [&] {
+        if (stages) {
+            std::printf("stages application=%.1f connected=%.1f window=%.1f painted=%.1f\n", application_ms,
+                        connected_ms, window_ms, ms());
+        } else if (!list_all) {
             std::fputs("shown\n", stdout);
         } else {
             w_search& window = *app.w_search;

@@ -13,16 +13,6 @@
 
 namespace {
 
-SQLHDBC odbc_handle(const QSqlDatabase& db)
-{
-    if (!db.isOpen() || db.driver() == nullptr)
-        return SQL_NULL_HDBC;
-    const QVariant handle = db.driver()->handle();
-    if (qstrcmp(handle.typeName(), "void*") != 0)
-        return SQL_NULL_HDBC;
-    return *static_cast<const SQLHDBC*>(handle.constData());
-}
-
 // A setting of the data source as the driver read it (user odbc.ini, then the system's).
 QString data_source_setting(const QString& dsn, const char* key)
 {
@@ -69,7 +59,7 @@ namespace data_source {
 
 std::optional<facts> of(const transaction& sqlca)
 {
-    const SQLHDBC connection = odbc_handle(sqlca.database());
+    const SQLHDBC connection = sqlca.odbc_handle();
     if (connection == SQL_NULL_HDBC)
         return std::nullopt;
     facts source;

@@ -19,7 +19,7 @@ void dynamic_cursor::open()
 {
     close();
     // Opening is a read: on a lost connection it runs once more on a new one.
-    sqlca.run_read([this](SQLHDBC connection) {
+    sqlca.run_read([this](odbc_connection& connection) {
         statement = std::make_unique<odbc_statement>(connection);
         if (statement->execute(sqlsa.statement)) {
             sqlca.report_success();

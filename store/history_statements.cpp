@@ -53,7 +53,7 @@ bool read_deleted(odbc_statement& statement, deleted_entry& row)
 template <typename Bind, typename Start, typename Row>
 void read_rows(transaction& sqlca, const QString& text, Bind bind, Start start, Row row)
 {
-    sqlca.run_read([&](SQLHDBC connection) {
+    sqlca.run_read([&](odbc_connection& connection) {
         start();
         odbc_statement statement(connection);
         bind(statement);
@@ -90,7 +90,7 @@ struct numbers {
 };
 
 template <typename Bind>
-std::optional<store_error> numbers_in_change(SQLHDBC connection, const QString& text, Bind bind, int columns,
+std::optional<store_error> numbers_in_change(odbc_connection& connection, const QString& text, Bind bind, int columns,
                                              numbers& row)
 {
     row = {};
@@ -113,7 +113,7 @@ std::optional<store_error> numbers_in_change(SQLHDBC connection, const QString& 
 }
 
 template <typename Bind>
-std::optional<store_error> change_in_change(SQLHDBC connection, const QString& text, Bind bind)
+std::optional<store_error> change_in_change(odbc_connection& connection, const QString& text, Bind bind)
 {
     odbc_statement statement(connection);
     bind(statement);
@@ -227,11 +227,12 @@ void restore_deleted(transaction& sqlca, std::int64_t version_id, const numberin
 
     outcome = {};
     for (int attempt = 1;; ++attempt) {
-        const SQLHDBC connection = sqlca.begin_change();
-        if (connection == SQL_NULL_HDBC) {
+        odbc_connection* const change = sqlca.begin_change();
+        if (change == nullptr) {
             report_failure(outcome, text_of(read_history_title), sqlca);
             return;
         }
+        odbc_connection& connection = *change;
         // The deletion, and whether it was restored already.
         numbers deleted;
         if (auto error = numbers_in_change(

@@ -112,7 +112,7 @@ bool beyond_16_bits(const QString& text)
 
 } // namespace
 
-std::optional<store_error> read_list(SQLHDBC connection, const QString& select, list_sink& sink, qsizetype& rows_read)
+std::optional<store_error> read_list(odbc_connection& connection, const QString& select, list_sink& sink, qsizetype& rows_read)
 {
     const bool utf8 = locale_is_utf8();
     odbc_statement statement(connection);
@@ -120,7 +120,7 @@ std::optional<store_error> read_list(SQLHDBC connection, const QString& select, 
     // as UTF-16 at a character beyond U+FFFF, but takes it whole in UTF-8, which in a UTF-8
     // locale its narrow entry point passes on unchanged. (psqlODBC reads a narrow statement on
     // a Unicode connection as Latin-1, and takes every character in UTF-16.)
-    if (is_sqlite(connection) && (utf8 || beyond_16_bits(select))) {
+    if (connection.sqlite() && (utf8 || beyond_16_bits(select))) {
         // Without a UTF-8 locale there is no way to hand SQLite such a character: the search
         // finds nothing rather than run a statement that no longer says what was typed.
         if (!utf8)
@@ -134,9 +134,7 @@ std::optional<store_error> read_list(SQLHDBC connection, const QString& select, 
 
     // A bound text that did not fit is read again with SQLGetData, which a driver allows on a
     // bound column only when it says so; otherwise the texts are not bound at all.
-    SQLUINTEGER getdata_extensions = 0;
-    SQLGetInfo(connection, SQL_GETDATA_EXTENSIONS, &getdata_extensions, sizeof getdata_extensions, nullptr);
-    const bool bind_texts = (getdata_extensions & SQL_GD_BOUND) != 0;
+    const bool bind_texts = connection.reads_bound_columns();
 
     SQLBIGINT number = 0;
     SQLLEN number_indicator = 0;

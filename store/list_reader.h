@@ -11,6 +11,7 @@
 #include <optional>
 #include <sql.h>
 
+#include "odbc_connection.h"
 #include "odbc_error.h"
 
 // Receives the rows of a list query one at a time, in the order the database returns them.
@@ -25,5 +26,5 @@ public:
 
 // Runs the query on a statement of its own on the connection and hands every row to the sink.
 // The failure, if any; rows_read counts the rows handed over.
-std::optional<store_error> read_list(SQLHDBC connection, const QString& select, list_sink& sink,
+std::optional<store_error> read_list(odbc_connection& connection, const QString& select, list_sink& sink,
                                      qsizetype& rows_read);

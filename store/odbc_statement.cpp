@@ -5,19 +5,13 @@
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC's SQLWCHAR holds UTF-16");
 
-odbc_statement::odbc_statement(SQLHDBC connection)
+odbc_statement::odbc_statement(odbc_connection& on) : connection(on), statement(on.take_statement())
 {
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection, &statement))) {
-        statement = SQL_NULL_HSTMT;
-        fail(SQL_HANDLE_DBC, connection, "Unable to allocate statement");
-    }
+    if (statement == SQL_NULL_HSTMT)
+        fail(SQL_HANDLE_DBC, connection.handle(), "Unable to allocate statement");
 }
 
-odbc_statement::~odbc_statement()
-{
-    if (statement != SQL_NULL_HSTMT)
-        SQLFreeHandle(SQL_HANDLE_STMT, statement);
-}
+odbc_statement::~odbc_statement() { connection.give_back(statement); }
 
 bool odbc_statement::fail(SQLSMALLINT handle_type, SQLHANDLE handle, const char* what)
 {

@@ -1,6 +1,6 @@
 #pragma once
-// One ODBC statement on a connection: allocated when made, freed when it goes out of scope on
-// every path. Values are bound in the order of the text's "?" markers; a failure leaves the
+// One ODBC statement on a connection: taken from the connection when made, handed back when it
+// goes out of scope on every path. Values are bound in the order of the text's "?" markers; a failure leaves the
 // driver's diagnostics in error().
 
 #include <QByteArray>
@@ -10,12 +10,14 @@
 #include <optional>
 #include <sql.h>
 
+#include "odbc_connection.h"
 #include "odbc_error.h"
 
 class odbc_statement {
 public:
-    // Allocates the statement; allocated() tells whether the driver gave one.
-    explicit odbc_statement(SQLHDBC connection);
+    // Takes a statement handle from the connection; allocated() tells whether the driver gave
+    // one. The connection must outlive the statement.
+    explicit odbc_statement(odbc_connection& connection);
     ~odbc_statement();
     odbc_statement(const odbc_statement&) = delete;
     odbc_statement& operator=(const odbc_statement&) = delete;
@@ -56,6 +58,7 @@ private:
         bool is_big = false;
     };
 
+    odbc_connection& connection;
     SQLHSTMT statement = SQL_NULL_HSTMT;
     // A deque keeps each value where the driver was told it is while more are added.
     std::deque<bound_value> values;

@@ -22,9 +22,9 @@ QString desktop_user()
     return user.isEmpty() ? qEnvironmentVariable("LOGNAME") : user;
 }
 
-void identify(SQLHDBC connection)
+void identify(odbc_connection& connection)
 {
-    if (connection == SQL_NULL_HDBC || !dbms_name(connection).startsWith(QLatin1String("PostgreSQL")))
+    if (connection.handle() == SQL_NULL_HDBC || !dbms_name(connection.handle()).startsWith(QLatin1String("PostgreSQL")))
         return;
     static const QString text = QString::fromUtf16(statement_text);
     odbc_statement statement(connection);

@@ -4,7 +4,8 @@
 // such setting: its history leaves the column empty.
 
 #include <QString>
-#include <sql.h>
+
+#include "odbc_connection.h"
 
 namespace session_identity {
 
@@ -15,6 +16,6 @@ QString desktop_user();
 
 // One statement on a new PostgreSQL connection, none on another database. Its failure is left
 // for the next statement to find, as a lost connection is.
-void identify(SQLHDBC connection);
+void identify(odbc_connection& connection);
 
 } // namespace session_identity

@@ -31,7 +31,7 @@ void scan_markers(QStringView text, OnMarker on_marker, OnChar on_char)
 template <typename Bind, typename Store>
 void single_value(transaction& sqlca, const QString& text, Bind bind, Store store)
 {
-    sqlca.run_read([&](SQLHDBC connection) {
+    sqlca.run_read([&](odbc_connection& connection) {
         odbc_statement statement(connection);
         bind(statement);
         if (!statement.execute(text)) {
@@ -61,10 +61,10 @@ void single_value(transaction& sqlca, const QString& text, Bind bind, Store stor
 template <typename Bind>
 void run_change(transaction& sqlca, const QString& text, Bind bind)
 {
-    const SQLHDBC connection = sqlca.begin_change();
-    if (connection == SQL_NULL_HDBC)
+    odbc_connection* connection = sqlca.begin_change();
+    if (connection == nullptr)
         return;
-    odbc_statement statement(connection);
+    odbc_statement statement(*connection);
     bind(statement);
     if (statement.execute(text))
         sqlca.change_succeeded();
@@ -149,10 +149,10 @@ void select_stored_entry(transaction& sqlca, std::int16_t a_rbr, std::optional<e
     static const QString plain = with_placeholders(stored_entry_text);
     static const QString locking = plain + QString::fromUtf16(row_lock_clause);
     stored.reset();
-    const SQLHDBC connection = sqlca.begin_change();
-    if (connection == SQL_NULL_HDBC)
+    odbc_connection* connection = sqlca.begin_change();
+    if (connection == nullptr)
         return;
-    odbc_statement statement(connection);
+    odbc_statement statement(*connection);
     statement.bind(a_rbr);
     if (!statement.execute(sqlca.locks_rows() ? locking : plain)) {
         sqlca.change_failed(statement.error());
@@ -190,7 +190,7 @@ QString load_statement(std::int16_t broj)
 
 void retrieve(transaction& sqlca, const QString& select, list_sink& sink)
 {
-    sqlca.run_read([&](SQLHDBC connection) {
+    sqlca.run_read([&](odbc_connection& connection) {
         sink.discard_rows(); // a second run starts the list afresh
         qsizetype rows_read = 0;
         if (const std::optional<store_error> error = read_list(connection, select, sink, rows_read))

@@ -13,8 +13,8 @@
 
 namespace statements {
 
-// The texts as the system writes them. A 0 marks a number parameter and ' ' a text
-// parameter; both are bound, never pasted.
+// The statement texts, spacing and trailing blanks included. A 0 marks a number parameter and
+// ' ' a text parameter; both are bound, never pasted.
 inline constexpr char16_t search_select[] = u" SELECT faq.rbr, faq.proizvod, faq.pitanje FROM faq";
 inline constexpr char16_t search_where[] = u" WHERE ";
 inline constexpr char16_t load_select[] = u"SELECT adresa, pitanje, proizvod, lot, odgovor FROM faq WHERE rbr=";
@@ -29,7 +29,7 @@ inline constexpr char16_t delete_entry_text[] = u"DELETE FROM faq WHERE rbr =0 "
 inline constexpr char16_t stored_entry_text[] = u"SELECT adresa, pitanje, proizvod, lot, odgovor FROM faq WHERE rbr =0 ";
 inline constexpr char16_t row_lock_clause[] = u"FOR UPDATE ";
 
-// The system's text with each parameter marker replaced by "?", spacing kept.
+// A statement text with each parameter marker replaced by "?", spacing kept.
 QString with_placeholders(QStringView system_text);
 int marker_count(QStringView system_text);
 

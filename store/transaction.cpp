@@ -23,6 +23,15 @@ bool driver_says_dead(SQLHDBC connection)
     return SQL_SUCCEEDED(result) && dead == SQL_CD_TRUE;
 }
 
+// The ODBC connection under a connection of Qt's ODBC driver.
+SQLHDBC qt_odbc_handle(const QSqlDatabase& db)
+{
+    const QVariant handle = db.isOpen() && db.driver() != nullptr ? db.driver()->handle() : QVariant();
+    if (qstrcmp(handle.typeName(), "void*") != 0)
+        return SQL_NULL_HDBC;
+    return *static_cast<const SQLHDBC*>(handle.constData());
+}
+
 } // namespace
 
 connect_settings parse_connect_string(const QString& dbparm)
@@ -72,6 +81,7 @@ void transaction::connect()
         }
     }
     connect_error.clear();
+    link.reset(qt_odbc_handle(database()));
     // Reads run on their own until a change opens a transaction.
     set_driver_autocommit(true);
     note_database();
@@ -87,7 +97,8 @@ void transaction::disconnect()
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.isOpen()) {
             // Leave nothing pending: SQLite keeps its file locked by an open transaction.
-            SQLEndTran(SQL_HANDLE_DBC, odbc_connection(), SQL_ROLLBACK);
+            SQLEndTran(SQL_HANDLE_DBC, odbc_handle(), SQL_ROLLBACK);
+            link.reset();
             db.close();
         }
     }
@@ -102,36 +113,27 @@ bool transaction::connected() const
 
 QSqlDatabase transaction::database() const { return QSqlDatabase::database(name, false); }
 
-SQLHDBC transaction::odbc_connection() const
-{
-    if (!connected())
-        return SQL_NULL_HDBC;
-    const QSqlDatabase db = database();
-    const QVariant handle = db.driver() != nullptr ? db.driver()->handle() : QVariant();
-    if (qstrcmp(handle.typeName(), "void*") != 0)
-        return SQL_NULL_HDBC;
-    return *static_cast<const SQLHDBC*>(handle.constData());
-}
+SQLHDBC transaction::odbc_handle() const { return link.handle(); }
 
 void transaction::set_driver_autocommit(bool on)
 {
     // Only a flag in the drivers: psqlODBC and the SQLite driver open the transaction with the
     // next statement.
-    SQLSetConnectAttr(odbc_connection(), SQL_ATTR_AUTOCOMMIT,
+    SQLSetConnectAttr(odbc_handle(), SQL_ATTR_AUTOCOMMIT,
                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
                       SQL_IS_UINTEGER);
 }
 
-SQLHDBC transaction::statement_connection()
+odbc_connection* transaction::statement_connection()
 {
-    if (connected() && !lost)
-        return odbc_connection();
+    if (link.handle() != SQL_NULL_HDBC && !lost)
+        return &link;
     // One attempt per statement, and only for a session the program connected: a change still
     // pending on a lost connection must first be reported by its commit or rollback.
     if (connect_attempted && !change_pending && reopen())
-        return odbc_connection();
+        return &link;
     report_failure(unusable_text());
-    return SQL_NULL_HDBC;
+    return nullptr;
 }
 
 bool transaction::reopen()
@@ -140,6 +142,7 @@ bool transaction::reopen()
         return false;
     QSqlDatabase db = database();
     // Closing frees the old ODBC connection: no statement may hold its handle across this.
+    link.reset();
     db.close();
     if (!db.open()) {
         connect_error = db.lastError().text();
@@ -149,6 +152,7 @@ bool transaction::reopen()
     connect_error.clear();
     lost = false;
     change_pending = false;
+    link.reset(qt_odbc_handle(db));
     set_driver_autocommit(true);
     note_database();
     prepare_session();
@@ -158,12 +162,12 @@ bool transaction::reopen()
 void transaction::prepare_session()
 {
     // The server's history of the entries records who changed them.
-    session_identity::identify(odbc_connection());
+    session_identity::identify(link);
 }
 
 void transaction::note_database()
 {
-    const SQLHDBC connection = odbc_connection();
+    const SQLHDBC connection = odbc_handle();
     sqlite = is_sqlite(connection);
     database_file = sqlite ? sqlite_database_file(connection) : QString();
     database_file_identity = identify_file(database_file);
@@ -176,13 +180,13 @@ bool transaction::database_file_kept() const
     return identify_file(database_file) == database_file_identity;
 }
 
-void transaction::run_read(const std::function<void(SQLHDBC)>& read)
+void transaction::run_read(const std::function<void(odbc_connection&)>& read)
 {
     for (int attempt = 1;; ++attempt) {
-        const SQLHDBC connection = statement_connection();
-        if (connection == SQL_NULL_HDBC)
+        odbc_connection* connection = statement_connection();
+        if (connection == nullptr)
             return;
-        read(connection);
+        read(*connection);
         // A read lost with its connection is worth one more try on a new one; a read inside a
         // pending change is not (the change died with the connection).
         if (SQLCode >= 0 || !lost || change_pending || attempt > 1)
@@ -190,10 +194,10 @@ void transaction::run_read(const std::function<void(SQLHDBC)>& read)
     }
 }
 
-SQLHDBC transaction::begin_change()
+odbc_connection* transaction::begin_change()
 {
-    const SQLHDBC connection = statement_connection();
-    if (connection != SQL_NULL_HDBC && !AutoCommit && !change_pending)
+    odbc_connection* connection = statement_connection();
+    if (connection != nullptr && !AutoCommit && !change_pending)
         set_driver_autocommit(false);
     return connection;
 }
@@ -224,7 +228,7 @@ void transaction::change_failed(const store_error& error)
 
 bool transaction::end_transaction(SQLSMALLINT completion)
 {
-    const SQLHDBC connection = odbc_connection();
+    const SQLHDBC connection = odbc_handle();
     if (SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, connection, completion)))
         return true;
     report_failure(odbc_diagnostics(SQL_HANDLE_DBC, connection,
@@ -303,7 +307,7 @@ void transaction::report_success(long code)
 void transaction::report_failure(const store_error& error)
 {
     report_failure(error.text);
-    if (!lost && (error.connection_lost() || driver_says_dead(odbc_connection())))
+    if (!lost && (error.connection_lost() || driver_says_dead(odbc_handle())))
         lost = true;
 }
 

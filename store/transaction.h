@@ -26,6 +26,7 @@
 #include <sql.h>
 
 #include "database_kind.h"
+#include "odbc_connection.h"
 #include "odbc_error.h"
 
 class QSqlDatabase;
@@ -64,12 +65,12 @@ public:
     // Runs a read. `read` gets the connection and reports through report_success() or
     // report_failure(). When the connection was lost and no change waits, it runs once more on a
     // new connection.
-    void run_read(const std::function<void(SQLHDBC)>& read);
+    void run_read(const std::function<void(odbc_connection&)>& read);
 
-    // The connection for a change, inside a transaction; SQL_NULL_HDBC (with SQLCode and
+    // The connection for a change, inside a transaction; nullptr (with SQLCode and
     // SQLErrText set) when no statement can run. Then exactly one of change_succeeded() or
     // change_failed().
-    SQLHDBC begin_change();
+    odbc_connection* begin_change();
     void change_succeeded();
     // Rolls back whatever the failed change may have left, keeping its error report.
     void change_failed(const store_error& error);
@@ -78,9 +79,11 @@ public:
     void report_success(long code = success);
     void report_failure(const store_error& error);
 
-    // The Qt connection under the session, for the driver's own questions (name, state). Not for
-    // running statements: those go through run_read() and begin_change().
+    // The Qt connection under the session (Qt's driver opens and closes it), and its ODBC
+    // handle, for the driver's own questions (name, settings). Not for running statements: those
+    // go through run_read() and begin_change().
     QSqlDatabase database() const;
+    SQLHDBC odbc_handle() const;
     const QString& connection_name() const { return name; }
     // The last failure showed the connection gone; the next statement opens a new one.
     bool session_lost() const { return lost; }
@@ -90,9 +93,8 @@ public:
 
 private:
     // The ODBC connection for the next statement: opens a missing or lost connection again
-    // (one attempt) unless a change still waits on the lost one. SQL_NULL_HDBC when none.
-    SQLHDBC statement_connection();
-    SQLHDBC odbc_connection() const;
+    // (one attempt) unless a change still waits on the lost one. nullptr when none.
+    odbc_connection* statement_connection();
     bool reopen();
     // Settings of a new connection: one statement at most (session_identity.h).
     void prepare_session();
@@ -112,6 +114,8 @@ private:
     bool change_pending = false;
     bool connect_attempted = false;
     bool lost = false;
+    // The ODBC connection while one is open, with the statement handle kept between statements.
+    odbc_connection link;
     bool sqlite = false;
     QString database_file;
     std::optional<file_identity> database_file_identity;

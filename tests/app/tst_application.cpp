@@ -2,15 +2,8 @@
 // shut-down order.
 
 #include <QApplication>
-#include <QTest>
 
-#include "faq_fixture.h"
-#include "message_recorder.h"
-#include "tarvo.h"
-#include "test_app.h"
-#include "w_main.h"
-#include "w_search.h"
-#include "unexpected_dialogs.h"
+#include "window_driver.h"
 
 class tst_application : public QObject {
     Q_OBJECT
@@ -68,10 +61,8 @@ void tst_application::destroy_runs_in_order_and_skips_missing_globals()
 void tst_application::closing_the_search_window_closes_the_entry_window()
 {
     test_support::message_recorder boxes;
-    tarvo app;
-    test_support::make_app(app);
-    app.w_search = new w_search(app);
-    app.w_search->show();
+    test_support::client user;
+    tarvo& app = user.app;
     app.open_w_main(QStringLiteral("0"));
     QVERIFY(app.w_main);
     QVERIFY(app.w_main->isVisible());

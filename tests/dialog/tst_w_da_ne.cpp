@@ -4,48 +4,20 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QGroupBox>
-#include <QPushButton>
-#include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTextLayout>
-#include <QTimer>
-#include <functional>
 #include <memory>
 #include <utility>
 
 #include "centring.h"
 #include "platform.h"
-#include "tarvo.h"
 #include "w_da_ne.h"
-#include "w_search.h"
-#include "unexpected_dialogs.h"
+#include "window_driver.h"
 
-namespace {
-
-const QString delete_question = QString(54, QLatin1Char(' ')) + QStringLiteral("Would you like to delete FAQ entry?");
-
-// Runs `act` once the dialog is the active modal window, from inside its exec().
-void when_shown(w_da_ne& dialog, std::function<void()> act)
-{
-    auto* timer = new QTimer(&dialog);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, &dialog, [&dialog, timer, act] {
-        if (QApplication::activeModalWidget() != &dialog || !dialog.isActiveWindow())
-            return;
-        timer->stop();
-        act();
-    });
-    timer->start();
-}
-
-QWidget* focused_or(QWidget* fallback)
-{
-    QWidget* focused = QApplication::focusWidget();
-    return focused != nullptr ? focused : fallback;
-}
-
-} // namespace
+using test_support::delete_question;
+using test_support::press;
+using test_support::yes_no_answerer;
 
 class tst_w_da_ne : public QObject {
     Q_OBJECT
@@ -141,8 +113,9 @@ void tst_w_da_ne::answers_through_its_buttons()
     app->message->StringParm = question;
     w_da_ne dialog(*app);
     QCOMPARE(dialog.mle_tekst->toPlainText(), question);
-    when_shown(dialog, [&] { QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton); });
+    yes_no_answerer answers(button);
     QCOMPARE(dialog.exec(), result);
+    QCOMPARE(answers.questions, QStringList{question});
     QCOMPARE(app->message->StringParm, answer);
     QVERIFY(!dialog.isVisible());
 }
@@ -152,21 +125,23 @@ void tst_w_da_ne::enter_answers_the_default_or_focused_button()
     {
         app->message->StringParm = QStringLiteral("Delete?");
         w_da_ne dialog(*app);
-        when_shown(dialog, [&] {
+        yes_no_answerer enter({[&](QDialog&) {
             QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog.cb_ne));
-            QTest::keyClick(focused_or(&dialog), Qt::Key_Return);
-        });
+            press(Qt::Key_Return);
+        }});
         dialog.exec();
+        QVERIFY(enter.done());
         QCOMPARE(app->message->StringParm, QStringLiteral("NE"));
     }
     {
         app->message->StringParm = QStringLiteral("Delete?");
         w_da_ne dialog(*app);
-        when_shown(dialog, [&] {
+        yes_no_answerer enter({[&](QDialog&) {
             dialog.cb_da->setFocus();
-            QTest::keyClick(focused_or(&dialog), Qt::Key_Enter);
-        });
+            press(Qt::Key_Enter);
+        }});
         dialog.exec();
+        QVERIFY(enter.done());
         QCOMPARE(app->message->StringParm, QStringLiteral("DA"));
     }
     // The keypad's Enter as the keyboard sends it: the focused button, and the default again once
@@ -174,13 +149,14 @@ void tst_w_da_ne::enter_answers_the_default_or_focused_button()
     for (const auto& [focus_yes, answer] : {std::pair{true, "DA"}, std::pair{false, "NE"}}) {
         app->message->StringParm = QStringLiteral("Delete?");
         w_da_ne dialog(*app);
-        when_shown(dialog, [&, focus_yes = focus_yes] {
+        yes_no_answerer enter({[&, focus_yes = focus_yes](QDialog&) {
             dialog.cb_da->setFocus();
             if (!focus_yes)
                 dialog.cb_ne->setFocus();
-            QTest::keyClick(focused_or(&dialog), Qt::Key_Enter, Qt::KeypadModifier);
-        });
+            press(Qt::Key_Enter, Qt::KeypadModifier);
+        }});
         dialog.exec();
+        QVERIFY(enter.done());
         QCOMPARE(app->message->StringParm, QString::fromLatin1(answer));
     }
 }
@@ -191,14 +167,15 @@ void tst_w_da_ne::escape_and_close_do_nothing()
     w_da_ne dialog(*app);
     bool open_after_escape = false;
     bool open_after_close = false;
-    when_shown(dialog, [&] {
-        QTest::keyClick(focused_or(&dialog), Qt::Key_Escape);
+    yes_no_answerer escape({[&](QDialog&) {
+        press(Qt::Key_Escape);
         open_after_escape = dialog.isVisible();
         dialog.close();
         open_after_close = dialog.isVisible();
         QTest::mouseClick(dialog.cb_ne, Qt::LeftButton);
-    });
+    }});
     dialog.exec();
+    QVERIFY(escape.done());
     QVERIFY(open_after_escape);
     QVERIFY(open_after_close);
     QCOMPARE(app->message->StringParm, QStringLiteral("NE"));
@@ -219,28 +196,24 @@ void tst_w_da_ne::closed_without_a_button_never_reads_yes()
 
 void tst_w_da_ne::each_opening_asks_afresh()
 {
-    QTimer answer_yes;
-    answer_yes.setInterval(5);
-    QString pending_answer;
-    QString shown_question;
-    connect(&answer_yes, &QTimer::timeout, this, [&] {
-        auto* dialog = qobject_cast<w_da_ne*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible())
-            return;
-        shown_question = dialog->mle_tekst->toPlainText();
-        pending_answer = app->message->StringParm;
-        QTest::mouseClick(dialog->cb_da, Qt::LeftButton);
-    });
-    answer_yes.start();
+    // What the message object held while each window was up, before its answer.
+    QStringList pending_answers;
+    const auto note_then_yes = [&](QDialog& dialog) {
+        pending_answers << app->message->StringParm;
+        yes_no_answerer::click(QStringLiteral("cb_da"))(dialog);
+    };
+    yes_no_answerer answers({note_then_yes, note_then_yes});
 
     app->open_w_da_ne(QStringLiteral("First question?"));
-    QCOMPARE(shown_question, QStringLiteral("First question?"));
+    QCOMPARE(answers.questions, QStringList{QStringLiteral("First question?")});
     QCOMPARE(app->message->StringParm, QStringLiteral("DA"));
 
     app->open_w_da_ne(QStringLiteral("Second question?"));
-    QCOMPARE(shown_question, QStringLiteral("Second question?"));
-    QVERIFY(pending_answer != QLatin1String("DA")); // the first answer did not carry over
+    QCOMPARE(answers.questions.size(), 2);
+    QCOMPARE(answers.questions.last(), QStringLiteral("Second question?"));
+    QVERIFY(pending_answers.last() != QLatin1String("DA")); // the first answer did not carry over
     QCOMPARE(app->message->StringParm, QStringLiteral("DA"));
+    QVERIFY(answers.done());
 }
 
 void tst_w_da_ne::opens_centred()

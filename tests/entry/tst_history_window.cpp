@@ -5,30 +5,25 @@
 
 #include <QLabel>
 #include <QTableWidget>
-#include <QTest>
 #include <memory>
 
-#include "entry_client.h"
 #include "entry_preview.h"
 #include "history_statements.h"
-#include "message_recorder.h"
 #include "modal_driver.h"
 #include "session_identity.h"
-#include "unexpected_dialogs.h"
 #include "w_history.h"
-#include "yes_no_script.h"
+#include "window_driver.h"
 
-using entry_test::client;
-using entry_test::entry_of;
-using entry_test::same;
-using entry_test::set_texts;
-using entry_test::shown;
 using statements::entry_texts;
+using statements::same_texts;
 using test_support::backend;
+using test_support::client;
 using test_support::faq_fixture;
 using test_support::message_recorder;
 using test_support::modal_driver;
-using test_support::yes_no_script;
+using test_support::set_texts;
+using test_support::shown_texts;
+using test_support::yes_no_answerer;
 
 namespace {
 
@@ -64,7 +59,7 @@ class tst_history_window : public QObject {
     // Opens entry rbr in the entry window, types the texts in place of its own and saves.
     void save_in_window(int rbr, const entry_texts& texts)
     {
-        w_main* window = running->open(QString::number(rbr));
+        w_main* window = running->open_entry(QString::number(rbr));
         QVERIFY(window != nullptr);
         set_texts(window, texts);
         QTest::mouseClick(window->cb_save, Qt::LeftButton);
@@ -78,7 +73,7 @@ private slots:
         fixture->recreate_table();
         fixture->insert(5, original.adresa, original.pitanje, QStringLiteral("03/14/2019"), original.proizvod, original.lot,
                         original.odgovor);
-        running = std::make_unique<client>(true);
+        running = std::make_unique<client>(client::with_search_window);
     }
     void cleanup() { running.reset(); }
 
@@ -98,7 +93,7 @@ void tst_history_window::saves_are_listed_and_an_earlier_version_comes_back()
     // A Save that changes nothing adds no version.
     save_in_window(5, second);
 
-    w_main* window = running->open(QStringLiteral("5"));
+    w_main* window = running->open_entry(QStringLiteral("5"));
     QVERIFY(window->cb_history->isEnabled());
     QCOMPARE(window->cb_history->text(), QStringLiteral("History…"));
     QStringList listed;
@@ -132,31 +127,31 @@ void tst_history_window::saves_are_listed_and_an_earlier_version_comes_back()
 
     // The oldest version is in the fields, not yet stored.
     QVERIFY(running->app.w_main == window);
-    QVERIFY(same(shown(window), original));
+    QVERIFY(same_texts(shown_texts(window), original));
     QCOMPARE(window->sle_rbr->text(), QStringLiteral("5"));
     QVERIFY(window->has_unsaved_changes());
-    QVERIFY(same(entry_of(*fixture->find(5)), second));
+    QVERIFY(same_texts(fixture->find(5)->texts(), second));
 
     message_recorder boxes;
     QTest::mouseClick(window->cb_save, Qt::LeftButton);
     QTRY_VERIFY(!running->app.w_main);
     QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
     const faq_fixture::row back = *fixture->find(5);
-    QVERIFY(same(entry_of(back), original)); // line breaks as they were, too
+    QVERIFY(same_texts(back.texts(), original)); // line breaks as they were, too
     QCOMPARE(back.datum, QStringLiteral("03/14/2019"));
     QCOMPARE(fixture->count(), 1);
     // That save is a change like any other: one version more.
     std::vector<history::version> versions;
     history::versions_of_entry(*running->app.sqlca, 5, versions);
     QCOMPARE(versions.size(), std::size_t(3));
-    QVERIFY(same(versions[0].texts, second));
+    QVERIFY(same_texts(versions[0].texts, second));
 }
 
 void tst_history_window::keyboard_opens_takes_and_leaves()
 {
     save_in_window(5, with_question(original, QStringLiteral("changed once")));
     save_in_window(5, with_question(original, QStringLiteral("changed twice")));
-    w_main* window = running->open(QStringLiteral("5"));
+    w_main* window = running->open_entry(QStringLiteral("5"));
     QVERIFY(QTest::qWaitForWindowExposed(window));
     window->activateWindow();
     QTRY_VERIFY(window->isActiveWindow());
@@ -199,7 +194,7 @@ void tst_history_window::keyboard_opens_takes_and_leaves()
 void tst_history_window::taken_version_is_saved_under_the_save_checks()
 {
     save_in_window(5, with_answer(original, QStringLiteral("second answer")));
-    w_main* window = running->open(QStringLiteral("5"));
+    w_main* window = running->open_entry(QStringLiteral("5"));
     modal_driver history(QStringLiteral("w_history"), [](QDialog* dialog) {
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cb_take")), Qt::LeftButton);
     });
@@ -210,7 +205,7 @@ void tst_history_window::taken_version_is_saved_under_the_save_checks()
     // theirs, and the window keeps the version taken.
     fixture->exec(QStringLiteral("UPDATE faq SET odgovor = 'a colleague''s answer' WHERE rbr = 5"));
     {
-        yes_no_script answers({yes_no_script::click(QStringLiteral("cb_ne"))});
+        yes_no_answerer answers({yes_no_answerer::click(QStringLiteral("cb_ne"))});
         QTest::mouseClick(window->cb_save, Qt::LeftButton);
         QVERIFY(answers.done());
     }
@@ -223,7 +218,7 @@ void tst_history_window::new_entry_and_entry_without_versions()
 {
     // A new entry has no history: the button is off and Ctrl+H opens nothing (an unexpected
     // window would fail the test).
-    w_main* window = running->open(QStringLiteral("0"));
+    w_main* window = running->open_entry(QStringLiteral("0"));
     QVERIFY(!window->cb_history->isEnabled());
     QTest::keyClick(window->mle_adresa, Qt::Key_H, Qt::ControlModifier);
     window->cb_history_clicked();
@@ -232,7 +227,7 @@ void tst_history_window::new_entry_and_entry_without_versions()
     // A stored entry that was never changed: the dialog says so, and only closes.
     window->close();
     QTRY_VERIFY(!running->app.w_main);
-    window = running->open(QStringLiteral("5"));
+    window = running->open_entry(QStringLiteral("5"));
     QString info;
     bool take_enabled = true;
     int rows = -1;
@@ -247,7 +242,7 @@ void tst_history_window::new_entry_and_entry_without_versions()
     QCOMPARE(rows, 0);
     QVERIFY(!take_enabled);
     QVERIFY2(info.startsWith(QStringLiteral("No earlier versions of entry 5 are kept")), qPrintable(info));
-    QVERIFY(same(shown(window), original));
+    QVERIFY(same_texts(shown_texts(window), original));
 }
 
 void tst_history_window::failure_to_read_the_history_is_reported()
@@ -255,13 +250,13 @@ void tst_history_window::failure_to_read_the_history_is_reported()
     // A database set up before the history existed.
     fixture->exec(QStringLiteral("DROP TABLE faq_restored"));
     fixture->exec(QStringLiteral("DROP TABLE faq_history"));
-    w_main* window = running->open(QStringLiteral("5"));
+    w_main* window = running->open_entry(QStringLiteral("5"));
     message_recorder boxes;
     QTest::mouseClick(window->cb_history, Qt::LeftButton);
     QCOMPARE(boxes.titles(), QStringList{QStringLiteral("SELECT ... FROM faq_history")});
     QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("faq_history")), qPrintable(boxes.summary()));
     // The window goes on as before.
-    QVERIFY(same(shown(window), original));
+    QVERIFY(same_texts(shown_texts(window), original));
     QVERIFY(!window->has_unsaved_changes());
 }
 

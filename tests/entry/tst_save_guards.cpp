@@ -5,74 +5,18 @@
 // Runs once on SQLite and once on PostgreSQL.
 
 #include <QPointer>
-#include <QTest>
 #include <memory>
 
-#include "entry_client.h"
-#include "message_recorder.h"
-#include "platform.h"
-#include "unexpected_dialogs.h"
+#include "window_driver.h"
 
-using entry_test::client;
-using entry_test::entry_of;
-using entry_test::set_texts;
-using entry_test::shown;
 using statements::entry_texts;
 using test_support::backend;
+using test_support::client;
 using test_support::faq_fixture;
 using test_support::message_recorder;
-
-namespace {
-
-entry_texts sample(const QString& tag)
-{
-    return {tag + QStringLiteral(" keywords"), tag + QStringLiteral(" question"), tag + QStringLiteral(" product"),
-            tag + QStringLiteral(" lot"), tag + QStringLiteral(" answer")};
-}
-
-// Records the message boxes; the first one titled `title` runs `meanwhile` while it is open.
-class boxes_with_action {
-public:
-    boxes_with_action(QString title, std::function<void()> meanwhile)
-        : trigger(std::move(title)), action(std::move(meanwhile))
-    {
-        previous = platform::set_message_box_handler([this](const QString& shown_title, const QString& text) {
-            boxes.append({shown_title, text});
-            if (action && shown_title == trigger)
-                std::exchange(action, nullptr)();
-        });
-    }
-    ~boxes_with_action() { platform::set_message_box_handler(std::move(previous)); }
-    boxes_with_action(const boxes_with_action&) = delete;
-    boxes_with_action& operator=(const boxes_with_action&) = delete;
-
-    QList<message_recorder::box> boxes;
-    QStringList titles() const
-    {
-        QStringList result;
-        for (const auto& box : boxes)
-            result << box.title;
-        return result;
-    }
-
-private:
-    QString trigger;
-    std::function<void()> action;
-    platform::message_box_handler previous;
-};
-
-} // namespace
-
-#define COMPARE_TEXTS(actual, expected)                                                                                \
-    do {                                                                                                               \
-        const entry_texts a_ = (actual);                                                                               \
-        const entry_texts e_ = (expected);                                                                             \
-        QCOMPARE(a_.adresa, e_.adresa);                                                                                \
-        QCOMPARE(a_.pitanje, e_.pitanje);                                                                              \
-        QCOMPARE(a_.proizvod, e_.proizvod);                                                                            \
-        QCOMPARE(a_.lot, e_.lot);                                                                                      \
-        QCOMPARE(a_.odgovor, e_.odgovor);                                                                              \
-    } while (false)
+using test_support::sample_entry;
+using test_support::set_texts;
+using test_support::shown_texts;
 
 class tst_save_guards : public QObject {
     Q_OBJECT
@@ -87,8 +31,7 @@ class tst_save_guards : public QObject {
     }
     void insert_entry(int rbr, const entry_texts& entry)
     {
-        fixture->insert(rbr, entry.adresa, entry.pitanje, QStringLiteral("03/04/1999"), entry.proizvod, entry.lot,
-                        entry.odgovor);
+        fixture->insert(rbr, entry, QStringLiteral("03/04/1999"));
     }
     int rows_numbered(int rbr)
     {
@@ -113,22 +56,23 @@ private slots:
 void tst_save_guards::failed_count_stops_the_save_of_a_loaded_entry()
 {
     table_without_key();
-    insert_entry(7, sample(QStringLiteral("seven")));
-    client c(true);
-    QPointer<w_main> w = c.open(QStringLiteral("7"));
-    set_texts(w, sample(QStringLiteral("typed")));
+    insert_entry(7, sample_entry(QStringLiteral("seven")));
+    client c;
+    QPointer<w_main> w = c.open_entry(QStringLiteral("7"));
+    set_texts(w, sample_entry(QStringLiteral("typed")));
     fixture->exec(QStringLiteral("ALTER TABLE faq RENAME TO faq_away"));
     {
-        boxes_with_action boxes(QStringLiteral("ERROR!"),
-                                [this] { fixture->exec(QStringLiteral("ALTER TABLE faq_away RENAME TO faq")); });
+        message_recorder boxes;
+        boxes.when_shown(QStringLiteral("ERROR!"),
+                         [this] { fixture->exec(QStringLiteral("ALTER TABLE faq_away RENAME TO faq")); });
         w->cb_save->click();
         QCOMPARE(boxes.titles(), QStringList{QStringLiteral("ERROR!")});
         QCOMPARE(boxes.boxes.first().text, QStringLiteral("SELECT (rbr) FROM faq"));
     }
     QVERIFY(w && w->isVisible());
-    COMPARE_TEXTS(shown(w), sample(QStringLiteral("typed")));
+    COMPARE_TEXTS(shown_texts(w), sample_entry(QStringLiteral("typed")));
     QCOMPARE(fixture->count(), 1);
-    COMPARE_TEXTS(entry_of(*fixture->find(7)), sample(QStringLiteral("seven")));
+    COMPARE_TEXTS(fixture->find(7)->texts(), sample_entry(QStringLiteral("seven")));
 
     // The next Save starts again with the count, and updates the one row.
     message_recorder messages;
@@ -136,26 +80,27 @@ void tst_save_guards::failed_count_stops_the_save_of_a_loaded_entry()
     QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
     QTRY_VERIFY(w.isNull());
     QCOMPARE(fixture->count(), 1);
-    COMPARE_TEXTS(entry_of(*fixture->find(7)), sample(QStringLiteral("typed")));
+    COMPARE_TEXTS(fixture->find(7)->texts(), sample_entry(QStringLiteral("typed")));
 }
 
 void tst_save_guards::failed_count_of_a_new_entry_goes_on_as_insert()
 {
-    insert_entry(7, sample(QStringLiteral("seven")));
-    client c(true);
-    QPointer<w_main> w = c.open(QStringLiteral("0"));
+    insert_entry(7, sample_entry(QStringLiteral("seven")));
+    client c;
+    QPointer<w_main> w = c.open_entry(QStringLiteral("0"));
     QCOMPARE(w->sle_rbr->text(), QStringLiteral("8"));
-    set_texts(w, sample(QStringLiteral("new")));
+    set_texts(w, sample_entry(QStringLiteral("new")));
     fixture->exec(QStringLiteral("ALTER TABLE faq RENAME TO faq_away"));
     {
-        boxes_with_action boxes(QStringLiteral("ERROR!"),
-                                [this] { fixture->exec(QStringLiteral("ALTER TABLE faq_away RENAME TO faq")); });
+        message_recorder boxes;
+        boxes.when_shown(QStringLiteral("ERROR!"),
+                         [this] { fixture->exec(QStringLiteral("ALTER TABLE faq_away RENAME TO faq")); });
         w->cb_save->click();
         QCOMPARE(boxes.titles(), QStringList{QStringLiteral("ERROR!")});
     }
     QTRY_VERIFY(w.isNull());
     QCOMPARE(fixture->count(), 2);
-    COMPARE_TEXTS(entry_of(*fixture->find(8)), sample(QStringLiteral("new")));
+    COMPARE_TEXTS(fixture->find(8)->texts(), sample_entry(QStringLiteral("new")));
 }
 
 // In SQLite rbr can hold a text, and MAX then returns that text: the numbering gives 1, the
@@ -165,24 +110,24 @@ void tst_save_guards::number_found_taken_is_never_used()
     if (fixture->which() != backend::sqlite)
         QSKIP("only SQLite stores a text in an integer column");
     table_without_key();
-    insert_entry(1, sample(QStringLiteral("one")));
+    insert_entry(1, sample_entry(QStringLiteral("one")));
     fixture->exec(QStringLiteral("INSERT INTO faq (rbr, pitanje) VALUES ('x', 'numbered with a text')"));
-    client c(true);
+    client c;
     QPointer<w_main> w;
     {
         message_recorder opening; // whatever the numbering makes of the text, it may say so
-        w = c.open(QStringLiteral("0"));
+        w = c.open_entry(QStringLiteral("0"));
     }
-    set_texts(w, sample(QStringLiteral("new")));
+    set_texts(w, sample_entry(QStringLiteral("new")));
     message_recorder messages;
     w->cb_save->click();
     QVERIFY2(!messages.boxes.isEmpty(), "the save must say why it stored nothing");
     QCOMPARE(messages.boxes.last().title, QStringLiteral("Error"));
     QVERIFY(w && w->isVisible());
-    COMPARE_TEXTS(shown(w), sample(QStringLiteral("new")));
+    COMPARE_TEXTS(shown_texts(w), sample_entry(QStringLiteral("new")));
     QCOMPARE(fixture->count(), 2);
     QCOMPARE(rows_numbered(1), 1);
-    COMPARE_TEXTS(entry_of(*fixture->find(1)), sample(QStringLiteral("one")));
+    COMPARE_TEXTS(fixture->find(1)->texts(), sample_entry(QStringLiteral("one")));
 }
 
 // Mixed line breaks (CRLF, CR, LF, U+2029), NEL, DEL, a line separator and other control
@@ -194,8 +139,8 @@ void tst_save_guards::edit_changes_only_the_edited_stretch()
     const QString keywords = QStringLiteral("pump\u2028seal\r\nvalve\u000b\u007f\tring");
     insert_entry(5, entry_texts{keywords, question, QStringLiteral("P"), QStringLiteral("L"), answer});
     message_recorder messages;
-    client c(true);
-    QPointer<w_main> w = c.open(QStringLiteral("5"));
+    client c;
+    QPointer<w_main> w = c.open_entry(QStringLiteral("5"));
     const auto put_cursor = [](multiline_edit* edit, int characters_from_start) {
         edit->moveCursor(QTextCursor::Start);
         QTextCursor cursor = edit->textCursor();

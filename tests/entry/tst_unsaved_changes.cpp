@@ -3,23 +3,9 @@
 // the entry window holds them, first ask in the yes/no window, and only "DA" discards. The entry
 // window's own "Close" asks nothing.
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableView>
-#include <QTest>
 #include <memory>
 
-#include "dw_pretraga.h"
-#include "faq_fixture.h"
-#include "message_recorder.h"
-#include "multiline_edit.h"
-#include "tarvo.h"
-#include "test_app.h"
-#include "uo_srch1.h"
-#include "unexpected_dialogs.h"
-#include "w_main.h"
-#include "w_search.h"
-#include "yes_no_answerer.h"
+#include "window_driver.h"
 
 using test_support::yes_no_answerer;
 
@@ -28,7 +14,7 @@ class tst_unsaved_changes : public QObject {
 private slots:
     void initTestCase() { fixture = std::make_unique<test_support::faq_fixture>(); }
     void init();
-    void cleanup() { app.reset(); }
+    void cleanup() { user.reset(); }
 
     void opening_another_entry_asks_first_data();
     void opening_another_entry_asks_first();
@@ -40,14 +26,13 @@ private slots:
 private:
     w_search* window() const { return app->w_search; }
     w_main* entry() const { return app->w_main; }
-    int row_of(int rbr) const;
-    QPoint row_centre(int rbr) const;
     // Opens an entry the way the user named: "view", "double-click" or "new".
     void open_by(const QString& how, int rbr);
-    void view(int rbr) { open_by(QStringLiteral("view"), rbr); }
+    void view(int rbr) { user->view(rbr); }
 
     std::unique_ptr<test_support::faq_fixture> fixture;
-    std::unique_ptr<tarvo> app;
+    std::unique_ptr<test_support::client> user;
+    tarvo* app = nullptr;
 };
 
 void tst_unsaved_changes::init()
@@ -55,42 +40,20 @@ void tst_unsaved_changes::init()
     fixture->recreate_table();
     fixture->insert(1, "pump", "Pump flow drifts", "01/02/2020", "Cobas", "LT-1", "Replace the tubing.");
     fixture->insert(2, "firmware", "Firmware update from USB", "01/02/2020", "XN-550", "FW-5", "Copy the file.");
-    app = std::make_unique<tarvo>();
-    test_support::make_app(*app);
-    app->w_search = new w_search(*app);
-    window()->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window()));
+    user = std::make_unique<test_support::client>();
+    app = &user->app;
     QTest::mouseClick(window()->cb_search, Qt::LeftButton);
     QCOMPARE(window()->pretraga->rowCount(), 2);
 }
 
-int tst_unsaved_changes::row_of(int rbr) const
-{
-    for (int row = 1; row <= window()->pretraga->rowCount(); ++row)
-        if (window()->pretraga->item_number(row) == rbr)
-            return row;
-    return 0;
-}
-
-QPoint tst_unsaved_changes::row_centre(int rbr) const
-{
-    return window()->dw_search->visualRect(window()->pretraga->index(row_of(rbr) - 1, dw_pretraga::proizvod_column)).center();
-}
-
 void tst_unsaved_changes::open_by(const QString& how, int rbr)
 {
-    QWidget* rows = window()->dw_search->viewport();
-    if (how == QLatin1String("new")) {
+    if (how == QLatin1String("new"))
         QTest::mouseClick(window()->cb_new, Qt::LeftButton);
-    } else if (how == QLatin1String("double-click")) {
-        QTest::mousePress(rows, Qt::LeftButton, {}, row_centre(rbr));
-        QTest::mouseRelease(rows, Qt::LeftButton, {}, row_centre(rbr));
-        QTest::mouseDClick(rows, Qt::LeftButton, {}, row_centre(rbr));
-        QTest::mouseRelease(rows, Qt::LeftButton, {}, row_centre(rbr));
-    } else {
-        QTest::mouseClick(rows, Qt::LeftButton, {}, row_centre(rbr));
-        QTest::mouseClick(window()->cb_view, Qt::LeftButton);
-    }
+    else if (how == QLatin1String("double-click"))
+        user->double_click_row(user->row_of(rbr));
+    else
+        view(rbr);
 }
 
 void tst_unsaved_changes::opening_another_entry_asks_first_data()

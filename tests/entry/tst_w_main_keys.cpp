@@ -3,14 +3,12 @@
 
 #include <QApplication>
 #include <QSignalSpy>
-#include <QTest>
 #include <memory>
 
-#include "entry_client.h"
-#include "message_recorder.h"
-#include "unexpected_dialogs.h"
+#include "window_driver.h"
 
-using entry_test::client;
+using test_support::client;
+using test_support::focus;
 using test_support::faq_fixture;
 using test_support::message_recorder;
 
@@ -18,15 +16,9 @@ class tst_w_main_keys : public QObject {
     Q_OBJECT
     std::unique_ptr<faq_fixture> fixture;
 
-    static void focus(QWidget* widget)
-    {
-        widget->setFocus(Qt::TabFocusReason);
-        QTRY_COMPARE(QApplication::focusWidget(), widget);
-    }
-
     static w_main* open_active(client& c, const QString& parm)
     {
-        w_main* w = c.open(parm);
+        w_main* w = c.open_entry(parm);
         if (!QTest::qWaitForWindowActive(w))
             return nullptr;
         return w;
@@ -58,7 +50,7 @@ void tst_w_main_keys::ctrl_s_saves_from_any_field()
 {
     QFETCH(QString, field);
     message_recorder messages;
-    client c(true);
+    client c;
     w_main* w = open_active(c, QStringLiteral("0"));
     QVERIFY(w != nullptr);
     QCOMPARE(w->sle_rbr->text(), QStringLiteral("8"));
@@ -90,7 +82,7 @@ void tst_w_main_keys::enter_presses_the_focused_button()
     message_recorder messages;
     {
         // Enter on Save: the loaded entry is written back with the change.
-        client c(true);
+        client c;
         w_main* w = open_active(c, QStringLiteral("7"));
         QVERIFY(w != nullptr);
         QSignalSpy saved(w, &w_main::saved);
@@ -104,7 +96,7 @@ void tst_w_main_keys::enter_presses_the_focused_button()
     }
     {
         // The keypad's Enter on Close: the window goes, nothing is written.
-        client c(true);
+        client c;
         w_main* w = open_active(c, QStringLiteral("7"));
         QVERIFY(w != nullptr);
         w->mle_odgovor->setPlainText(QStringLiteral("not to be stored"));
@@ -121,7 +113,7 @@ void tst_w_main_keys::enter_presses_the_focused_button()
 void tst_w_main_keys::enter_in_a_text_box_presses_nothing()
 {
     message_recorder messages;
-    client c(true);
+    client c;
     w_main* w = open_active(c, QStringLiteral("7"));
     QVERIFY(w != nullptr);
     QSignalSpy saved(w, &w_main::saved);

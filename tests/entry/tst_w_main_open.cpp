@@ -4,18 +4,13 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTest>
 #include <memory>
 
-#include "entry_client.h"
-#include "message_recorder.h"
 #include "platform.h"
-#include "yes_no_answerer.h"
-#include "unexpected_dialogs.h"
+#include "window_driver.h"
 
-using entry_test::client;
+using test_support::client;
 using test_support::faq_fixture;
 using test_support::message_recorder;
 
@@ -25,9 +20,7 @@ class tst_w_main_open : public QObject {
 
     void insert_entry(int rbr, const QString& tag)
     {
-        fixture->insert(rbr, tag + QStringLiteral(" keywords"), tag + QStringLiteral(" question"),
-                        QStringLiteral("01/15/2001"), tag + QStringLiteral(" product"), tag + QStringLiteral(" lot"),
-                        tag + QStringLiteral(" answer"));
+        fixture->insert(rbr, test_support::sample_entry(tag), QStringLiteral("01/15/2001"));
     }
 
 private slots:
@@ -52,7 +45,7 @@ void tst_w_main_open::window_and_controls()
 {
     message_recorder messages;
     client c;
-    w_main* w = c.open(QStringLiteral("0"));
+    w_main* w = c.open_entry(QStringLiteral("0"));
     QVERIFY(w);
     QCOMPARE(w->windowTitle(), QStringLiteral("QUARNEX - ZEMLO Technical Services"));
     QVERIFY(w->isWindow());
@@ -103,7 +96,7 @@ void tst_w_main_open::window_and_controls()
 void tst_w_main_open::tab_order_follows_the_form()
 {
     client c;
-    w_main* w = c.open(QStringLiteral("0"));
+    w_main* w = c.open_entry(QStringLiteral("0"));
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w));
     w->mle_adresa->setFocus();
@@ -122,7 +115,7 @@ void tst_w_main_open::existing_entry_and_missing_number_are_loaded()
     insert_entry(3, QStringLiteral("three"));
     insert_entry(7, QStringLiteral("seven"));
     client c;
-    w_main* w = c.open(QStringLiteral("7"));
+    w_main* w = c.open_entry(QStringLiteral("7"));
     QCOMPARE(w->sle_rbr->text(), QStringLiteral("7"));
     QCOMPARE(w->mle_adresa->toPlainText(), QStringLiteral("seven keywords"));
     QCOMPARE(w->mle_question->toPlainText(), QStringLiteral("seven question"));
@@ -135,7 +128,7 @@ void tst_w_main_open::existing_entry_and_missing_number_are_loaded()
     fixture->exec(QStringLiteral("UPDATE faq SET lot = 'changed elsewhere' WHERE rbr = 7"));
 
     // A number that no row carries: empty fields, no number, but it is the current entry.
-    w = c.open(QStringLiteral("5"));
+    w = c.open_entry(QStringLiteral("5"));
     QVERIFY(w->sle_rbr->text().isEmpty());
     for (const QString& text : {w->mle_adresa->toPlainText(), w->mle_question->toPlainText(), w->em_proizvod->text(),
                                 w->em_lot->text(), w->mle_odgovor->toPlainText()})
@@ -162,7 +155,7 @@ void tst_w_main_open::other_parameters_open_a_new_entry()
     insert_entry(7, QStringLiteral("seven"));
     insert_entry(41, QStringLiteral("forty-one"));
     client c;
-    w_main* w = c.open(parm);
+    w_main* w = c.open_entry(parm);
     QCOMPARE(w->sle_rbr->text(), QStringLiteral("42"));
     QVERIFY(w->mle_question->toPlainText().isEmpty());
     QVERIFY(w->em_proizvod->text().isEmpty());
@@ -191,7 +184,7 @@ void tst_w_main_open::numbering()
     for (int rbr : stored)
         insert_entry(rbr, QString::number(rbr));
     client c;
-    QCOMPARE(c.open(QStringLiteral("0"))->sle_rbr->text(), number);
+    QCOMPARE(c.open_entry(QStringLiteral("0"))->sle_rbr->text(), number);
     QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
 }
 
@@ -200,7 +193,7 @@ void tst_w_main_open::numbering_stops_at_32767()
     message_recorder messages;
     insert_entry(32767, QStringLiteral("last"));
     client c;
-    w_main* w = c.open(QStringLiteral("0"));
+    w_main* w = c.open_entry(QStringLiteral("0"));
     QCOMPARE(messages.boxes.size(), 1);
     QCOMPARE(messages.boxes[0].title, QStringLiteral("Error"));
     QVERIFY2(messages.boxes[0].text.contains(QStringLiteral("32767")), qPrintable(messages.summary()));
@@ -215,7 +208,7 @@ void tst_w_main_open::failed_load_and_numbering_are_reported()
     {
         message_recorder messages;
         client c;
-        w_main* w = c.open(QStringLiteral("7"));
+        w_main* w = c.open_entry(QStringLiteral("7"));
         QCOMPARE(messages.boxes.size(), 1);
         QCOMPARE(messages.boxes[0].title, QStringLiteral("DataBase Error!"));
         QVERIFY(messages.boxes[0].text.contains(QStringLiteral("faq")));
@@ -227,7 +220,7 @@ void tst_w_main_open::failed_load_and_numbering_are_reported()
     {
         message_recorder messages;
         client c;
-        w_main* w = c.open(QStringLiteral("0"));
+        w_main* w = c.open_entry(QStringLiteral("0"));
         QCOMPARE(messages.boxes.size(), 1);
         QCOMPARE(messages.boxes[0].title, QStringLiteral("Error"));
         QCOMPARE(messages.boxes[0].text, QStringLiteral("Database error. NewID failed."));
@@ -245,7 +238,7 @@ void tst_w_main_open::duplicate_numbers_show_the_last_row()
     insert_entry(9, QStringLiteral("first"));
     insert_entry(9, QStringLiteral("second"));
     client c;
-    w_main* w = c.open(QStringLiteral("9"));
+    w_main* w = c.open_entry(QStringLiteral("9"));
     QCOMPARE(w->mle_question->toPlainText(), QStringLiteral("second question"));
     QCOMPARE(w->sle_rbr->text(), QStringLiteral("9"));
 }
@@ -256,14 +249,14 @@ void tst_w_main_open::one_window_is_reloaded()
     insert_entry(3, QStringLiteral("three"));
     insert_entry(7, QStringLiteral("seven"));
     client c;
-    QPointer<w_main> first = c.open(QStringLiteral("3"));
+    QPointer<w_main> first = c.open_entry(QStringLiteral("3"));
     first->em_lot->setText(QStringLiteral("typed but not saved"));
     first->move(40, 30);
 
     {
         // The typed LOT is discarded only after the question.
         test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
-        QCOMPARE(c.open(QStringLiteral("7")), first.data());
+        QCOMPARE(c.open_entry(QStringLiteral("7")), first.data());
         QCOMPARE(yes.questions.size(), 1);
     }
     QCOMPARE(first->mle_question->toPlainText(), QStringLiteral("seven question"));
@@ -273,13 +266,13 @@ void tst_w_main_open::one_window_is_reloaded()
     QCOMPARE(first->pos(), QPoint(40, 30));
 
     // From an entry to a new one: the fields are cleared and the new entry is numbered.
-    QCOMPARE(c.open(QStringLiteral("0")), first.data());
+    QCOMPARE(c.open_entry(QStringLiteral("0")), first.data());
     QVERIFY(first->mle_question->toPlainText().isEmpty());
     QVERIFY(first->em_lot->text().isEmpty());
     QCOMPARE(first->sle_rbr->text(), QStringLiteral("8"));
 
     // To a number without a row: nothing of the new entry remains.
-    QCOMPARE(c.open(QStringLiteral("5")), first.data());
+    QCOMPARE(c.open_entry(QStringLiteral("5")), first.data());
     QVERIFY(first->sle_rbr->text().isEmpty());
 
     const QList<w_main*> windows = [] {
@@ -298,8 +291,8 @@ void tst_w_main_open::one_window_is_reloaded()
 
 void tst_w_main_open::window_is_centred_by_the_search_window()
 {
-    client c(true);
-    w_main* w = c.open(QStringLiteral("0"));
+    client c;
+    w_main* w = c.open_entry(QStringLiteral("0"));
     QWidget probe;
     probe.resize(w->size());
     c.app.w_search->centriraj_prozor(&probe);

@@ -3,41 +3,21 @@
 
 #include <QDate>
 #include <QRegularExpression>
-#include <QTest>
 #include <memory>
 
-#include "entry_client.h"
-#include "message_recorder.h"
-#include "unexpected_dialogs.h"
+#include "window_driver.h"
 
-using entry_test::client;
-using entry_test::entry_of;
-using entry_test::set_texts;
-using entry_test::shown;
 using statements::entry_texts;
+using test_support::client;
 using test_support::faq_fixture;
 using test_support::message_recorder;
-
-#define COMPARE_TEXTS(actual, expected)                                                                                \
-    do {                                                                                                               \
-        const entry_texts a_ = (actual);                                                                               \
-        const entry_texts e_ = (expected);                                                                             \
-        QCOMPARE(a_.adresa, e_.adresa);                                                                                \
-        QCOMPARE(a_.pitanje, e_.pitanje);                                                                              \
-        QCOMPARE(a_.proizvod, e_.proizvod);                                                                            \
-        QCOMPARE(a_.lot, e_.lot);                                                                                      \
-        QCOMPARE(a_.odgovor, e_.odgovor);                                                                              \
-    } while (false)
+using test_support::set_texts;
+using test_support::shown_texts;
+using test_support::sample_entry;
 
 namespace {
 
 const QString old_date = QStringLiteral("03/04/1999");
-
-entry_texts sample(const QString& tag)
-{
-    return {tag + QStringLiteral(" keywords"), tag + QStringLiteral(" question"), tag + QStringLiteral(" product"),
-            tag + QStringLiteral(" lot"), tag + QStringLiteral(" answer")};
-}
 
 bool is_today(const QString& datum, const QDate& before)
 {
@@ -53,14 +33,14 @@ class tst_w_main_save : public QObject {
 
     void insert_entry(int rbr, const entry_texts& entry, const QString& datum = old_date)
     {
-        fixture->insert(rbr, entry.adresa, entry.pitanje, datum, entry.proizvod, entry.lot, entry.odgovor);
+        fixture->insert(rbr, entry, datum);
     }
 
     // The texts stored under rbr, or a marker in every field when no row carries it.
     entry_texts stored(int rbr)
     {
         if (const auto row = fixture->find(rbr))
-            return entry_of(*row);
+            return row->texts();
         const QString none = QStringLiteral("(no row %1)").arg(rbr);
         return {none, none, none, none, none};
     }
@@ -88,12 +68,12 @@ private slots:
 void tst_w_main_save::existing_entry_is_updated()
 {
     message_recorder messages;
-    insert_entry(3, sample(QStringLiteral("three")));
-    insert_entry(7, sample(QStringLiteral("seven")));
-    client c(true);
+    insert_entry(3, sample_entry(QStringLiteral("three")));
+    insert_entry(7, sample_entry(QStringLiteral("seven")));
+    client c;
     QCOMPARE(c.listed_rows(), 0);
-    w_main* w = c.open(QStringLiteral("7"));
-    set_texts(w, sample(QStringLiteral("changed")));
+    w_main* w = c.open_entry(QStringLiteral("7"));
+    set_texts(w, sample_entry(QStringLiteral("changed")));
     QTest::mouseClick(w->cb_save, Qt::LeftButton);
 
     QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
@@ -101,9 +81,9 @@ void tst_w_main_save::existing_entry_is_updated()
     QCOMPARE(fixture->count(), 2);
     const auto row = fixture->find(7);
     QVERIFY(row);
-    COMPARE_TEXTS(entry_of(*row), sample(QStringLiteral("changed")));
+    COMPARE_TEXTS(row->texts(), sample_entry(QStringLiteral("changed")));
     QCOMPARE(row->datum, old_date);
-    COMPARE_TEXTS(stored(3), sample(QStringLiteral("three")));
+    COMPARE_TEXTS(stored(3), sample_entry(QStringLiteral("three")));
     // The search list was queried again.
     QCOMPARE(c.listed_rows(), 2);
 }
@@ -111,10 +91,10 @@ void tst_w_main_save::existing_entry_is_updated()
 void tst_w_main_save::new_entry_is_inserted_with_todays_date()
 {
     message_recorder messages;
-    insert_entry(41, sample(QStringLiteral("forty-one")));
-    client c(true);
-    w_main* w = c.open(QStringLiteral("0"));
-    set_texts(w, sample(QStringLiteral("new")));
+    insert_entry(41, sample_entry(QStringLiteral("forty-one")));
+    client c;
+    w_main* w = c.open_entry(QStringLiteral("0"));
+    set_texts(w, sample_entry(QStringLiteral("new")));
     const QDate before = QDate::currentDate();
     w->cb_save->click();
 
@@ -122,7 +102,7 @@ void tst_w_main_save::new_entry_is_inserted_with_todays_date()
     QTRY_VERIFY(c.app.w_main.isNull());
     const auto row = fixture->find(42);
     QVERIFY(row);
-    COMPARE_TEXTS(entry_of(*row), sample(QStringLiteral("new")));
+    COMPARE_TEXTS(row->texts(), sample_entry(QStringLiteral("new")));
     QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4}$")).match(row->datum).hasMatch());
     QVERIFY2(is_today(row->datum, before), qPrintable(row->datum));
     QCOMPARE(fixture->count(), 2);
@@ -133,13 +113,12 @@ void tst_w_main_save::typed_texts_are_stored()
 {
     message_recorder messages;
     client c;
-    w_main* w = c.open(QStringLiteral("0"));
+    w_main* w = c.open_entry(QStringLiteral("0"));
     QCOMPARE(w->sle_rbr->text(), QStringLiteral("1"));
     QTest::keyClicks(w->mle_adresa, QStringLiteral("pump, seal"));
     QTest::keyClicks(w->mle_question, QStringLiteral("Why does it leak?"));
     QTest::keyClick(w->mle_question, Qt::Key_Return);
-    for (const QChar letter : QStringLiteral("Čćžšđ"))
-        QTest::sendKeyEvent(QTest::Click, w->mle_question, Qt::Key_unknown, QString(letter), Qt::NoModifier);
+    test_support::type(w->mle_question, QStringLiteral("Čćžšđ"));
     QTest::keyClicks(w->em_proizvod, QStringLiteral("P-100 'Mini'"));
     QTest::keyClicks(w->em_lot, QStringLiteral("A12"));
     QTest::keyClicks(w->mle_odgovor, QStringLiteral("Replace the \"O\" ring."));
@@ -148,7 +127,7 @@ void tst_w_main_save::typed_texts_are_stored()
     QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
     const auto row = fixture->find(1);
     QVERIFY(row);
-    COMPARE_TEXTS(entry_of(*row), (entry_texts{QStringLiteral("pump, seal"),
+    COMPARE_TEXTS(row->texts(), (entry_texts{QStringLiteral("pump, seal"),
                                                QStringLiteral("Why does it leak?\nČćžšđ"), QStringLiteral("P-100 'Mini'"),
                                                QStringLiteral("A12"), QStringLiteral("Replace the \"O\" ring.")}));
 }
@@ -177,19 +156,19 @@ void tst_w_main_save::texts_round_trip()
     insert_entry(5, entry);
     {
         client c;
-        w_main* w = c.open(QStringLiteral("5"));
-        COMPARE_TEXTS(shown(w), entry);
+        w_main* w = c.open_entry(QStringLiteral("5"));
+        COMPARE_TEXTS(shown_texts(w), entry);
         w->cb_save->click();
         QTRY_VERIFY(c.app.w_main.isNull());
     }
     const auto saved = fixture->find(5);
     QVERIFY(saved);
-    COMPARE_TEXTS(entry_of(*saved), entry);
+    COMPARE_TEXTS(saved->texts(), entry);
     QCOMPARE(saved->datum, old_date);
 
     if (!text.contains(QLatin1Char('\r'))) {
         client c;
-        w_main* w = c.open(QStringLiteral("0"));
+        w_main* w = c.open_entry(QStringLiteral("0"));
         set_texts(w, entry);
         w->cb_save->click();
         QTRY_VERIFY(c.app.w_main.isNull());
@@ -202,7 +181,7 @@ void tst_w_main_save::edited_windows_texts_keep_their_line_breaks()
 {
     insert_entry(5, entry_texts{QString(), QString(), QString(), QString(), QStringLiteral("one\r\ntwo")});
     client c;
-    w_main* w = c.open(QStringLiteral("5"));
+    w_main* w = c.open_entry(QStringLiteral("5"));
     QTextCursor cursor = w->mle_odgovor->textCursor();
     cursor.movePosition(QTextCursor::End);
     w->mle_odgovor->setTextCursor(cursor);
@@ -249,44 +228,41 @@ void tst_w_main_save::failed_save_keeps_the_window()
     QFETCH(QStringList, titles);
     QFETCH(QString, reason);
     QFETCH(int, saved_under);
-    insert_entry(7, sample(QStringLiteral("seven")));
+    insert_entry(7, sample_entry(QStringLiteral("seven")));
     client c;
-    QPointer<w_main> w = c.open(parm);
-    set_texts(w, sample(QStringLiteral("typed")));
+    QPointer<w_main> w = c.open_entry(parm);
+    set_texts(w, sample_entry(QStringLiteral("typed")));
     fixture->exec(fault);
     {
         message_recorder messages;
         w->cb_save->click();
-        QStringList shown_titles;
-        for (const auto& box : messages.boxes)
-            shown_titles << box.title;
-        QCOMPARE(shown_titles, titles);
+        QCOMPARE(messages.titles(), titles);
         if (titles.first() == QLatin1String("ERROR!"))
             QCOMPARE(messages.boxes.first().text, QStringLiteral("SELECT (rbr) FROM faq"));
         QVERIFY2(messages.boxes.last().text.contains(reason), qPrintable(messages.summary()));
     }
     QVERIFY(w && w->isVisible());
-    COMPARE_TEXTS(shown(w), sample(QStringLiteral("typed")));
+    COMPARE_TEXTS(shown_texts(w), sample_entry(QStringLiteral("typed")));
     // The repair needs the table free: the failed save left no transaction open.
     fixture->exec(repair);
     QCOMPARE(fixture->count(), 1);
-    COMPARE_TEXTS(stored(7), sample(QStringLiteral("seven")));
+    COMPARE_TEXTS(stored(7), sample_entry(QStringLiteral("seven")));
 
     message_recorder messages;
     w->cb_save->click();
     QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
     QTRY_VERIFY(w.isNull());
     QCOMPARE(fixture->count(), saved_under == 7 ? 1 : 2);
-    COMPARE_TEXTS(stored(saved_under), sample(QStringLiteral("typed")));
+    COMPARE_TEXTS(stored(saved_under), sample_entry(QStringLiteral("typed")));
 }
 
 void tst_w_main_save::entry_deleted_meanwhile_is_stored_again()
 {
     message_recorder messages;
-    insert_entry(3, sample(QStringLiteral("three")));
-    insert_entry(7, sample(QStringLiteral("seven")));
+    insert_entry(3, sample_entry(QStringLiteral("three")));
+    insert_entry(7, sample_entry(QStringLiteral("seven")));
     client c;
-    w_main* w = c.open(QStringLiteral("7"));
+    w_main* w = c.open_entry(QStringLiteral("7"));
     fixture->exec(QStringLiteral("DELETE FROM faq WHERE rbr = 7"));
     w->em_lot->setText(QStringLiteral("L-2"));
     const QDate before = QDate::currentDate();
@@ -305,24 +281,24 @@ void tst_w_main_save::entry_deleted_meanwhile_is_stored_again()
 void tst_w_main_save::number_taken_meanwhile_gives_the_next()
 {
     message_recorder messages;
-    insert_entry(41, sample(QStringLiteral("forty-one")));
+    insert_entry(41, sample_entry(QStringLiteral("forty-one")));
     client mine;
     client other;
-    w_main* w = mine.open(QStringLiteral("0"));
-    w_main* theirs = other.open(QStringLiteral("0"));
+    w_main* w = mine.open_entry(QStringLiteral("0"));
+    w_main* theirs = other.open_entry(QStringLiteral("0"));
     QCOMPARE(w->sle_rbr->text(), QStringLiteral("42"));
     QCOMPARE(theirs->sle_rbr->text(), QStringLiteral("42"));
-    set_texts(theirs, sample(QStringLiteral("theirs")));
+    set_texts(theirs, sample_entry(QStringLiteral("theirs")));
     theirs->cb_save->click();
     QTRY_VERIFY(other.app.w_main.isNull());
 
-    set_texts(w, sample(QStringLiteral("mine")));
+    set_texts(w, sample_entry(QStringLiteral("mine")));
     w->cb_save->click();
     QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
     QTRY_VERIFY(mine.app.w_main.isNull());
     QCOMPARE(fixture->count(), 3);
-    COMPARE_TEXTS(stored(42), sample(QStringLiteral("theirs")));
-    COMPARE_TEXTS(stored(43), sample(QStringLiteral("mine")));
+    COMPARE_TEXTS(stored(42), sample_entry(QStringLiteral("theirs")));
+    COMPARE_TEXTS(stored(43), sample_entry(QStringLiteral("mine")));
 }
 
 // The number is free when counted but stored by another client before the insert: the insert
@@ -330,98 +306,95 @@ void tst_w_main_save::number_taken_meanwhile_gives_the_next()
 // while the count's failure is being reported, which is the one moment between the two.
 void tst_w_main_save::rejected_duplicate_is_numbered_again()
 {
-    insert_entry(41, sample(QStringLiteral("forty-one")));
+    insert_entry(41, sample_entry(QStringLiteral("forty-one")));
     client c;
-    QPointer<w_main> w = c.open(QStringLiteral("0"));
+    QPointer<w_main> w = c.open_entry(QStringLiteral("0"));
     QCOMPARE(w->sle_rbr->text(), QStringLiteral("42"));
-    set_texts(w, sample(QStringLiteral("mine")));
+    set_texts(w, sample_entry(QStringLiteral("mine")));
     fixture->exec(QStringLiteral("ALTER TABLE faq RENAME TO faq_away"));
 
-    QStringList titles;
-    const auto previous = platform::set_message_box_handler([&](const QString& title, const QString&) {
-        titles << title;
-        if (title == QLatin1String("ERROR!")) {
+    {
+        message_recorder boxes;
+        boxes.when_shown(QStringLiteral("ERROR!"), [this] {
             fixture->exec(QStringLiteral("ALTER TABLE faq_away RENAME TO faq"));
-            insert_entry(42, sample(QStringLiteral("theirs")));
-        }
-    });
-    w->cb_save->click();
-    platform::set_message_box_handler(previous);
-
-    QCOMPARE(titles, QStringList{QStringLiteral("ERROR!")});
+            insert_entry(42, sample_entry(QStringLiteral("theirs")));
+        });
+        w->cb_save->click();
+        QCOMPARE(boxes.titles(), QStringList{QStringLiteral("ERROR!")});
+    }
     QTRY_VERIFY(w.isNull());
     QCOMPARE(fixture->count(), 3);
-    COMPARE_TEXTS(stored(42), sample(QStringLiteral("theirs")));
-    COMPARE_TEXTS(stored(43), sample(QStringLiteral("mine")));
+    COMPARE_TEXTS(stored(42), sample_entry(QStringLiteral("theirs")));
+    COMPARE_TEXTS(stored(43), sample_entry(QStringLiteral("mine")));
 }
 
 // An entry whose number failed on opening, or that was opened from a number without a row, is
 // never written under 0 or -27008: it is numbered at the save.
 void tst_w_main_save::entry_without_number_is_numbered_first()
 {
-    insert_entry(9, sample(QStringLiteral("nine")));
+    insert_entry(9, sample_entry(QStringLiteral("nine")));
     fixture->exec(QStringLiteral("ALTER TABLE faq RENAME TO faq_away"));
     client failed;
     QPointer<w_main> w;
     {
         message_recorder messages;
-        w = failed.open(QStringLiteral("0"));
+        w = failed.open_entry(QStringLiteral("0"));
         QCOMPARE(messages.boxes.size(), 1);
         QCOMPARE(w->sle_rbr->text(), QStringLiteral("-27008"));
     }
     fixture->exec(QStringLiteral("ALTER TABLE faq_away RENAME TO faq"));
     message_recorder messages;
-    set_texts(w, sample(QStringLiteral("renumbered")));
+    set_texts(w, sample_entry(QStringLiteral("renumbered")));
     w->cb_save->click();
     QTRY_VERIFY(w.isNull());
 
     client missing;
-    w = missing.open(QStringLiteral("20"));
+    w = missing.open_entry(QStringLiteral("20"));
     QVERIFY(w->sle_rbr->text().isEmpty());
-    set_texts(w, sample(QStringLiteral("from a missing number")));
+    set_texts(w, sample_entry(QStringLiteral("from a missing number")));
     w->cb_save->click();
     QTRY_VERIFY(w.isNull());
 
     QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
     QCOMPARE(fixture->count(), 3);
-    COMPARE_TEXTS(stored(10), sample(QStringLiteral("renumbered")));
-    COMPARE_TEXTS(stored(11), sample(QStringLiteral("from a missing number")));
+    COMPARE_TEXTS(stored(10), sample_entry(QStringLiteral("renumbered")));
+    COMPARE_TEXTS(stored(11), sample_entry(QStringLiteral("from a missing number")));
     for (const auto& row : fixture->rows())
         QVERIFY(row.rbr >= 1);
 }
 
 void tst_w_main_save::no_number_left_writes_nothing()
 {
-    insert_entry(32767, sample(QStringLiteral("last")));
+    insert_entry(32767, sample_entry(QStringLiteral("last")));
     message_recorder messages;
     client c;
-    QPointer<w_main> w = c.open(QStringLiteral("0"));
-    set_texts(w, sample(QStringLiteral("one too many")));
+    QPointer<w_main> w = c.open_entry(QStringLiteral("0"));
+    set_texts(w, sample_entry(QStringLiteral("one too many")));
     w->cb_save->click();
     QCOMPARE(messages.boxes.size(), 2); // on opening, and again at the save
     QCOMPARE(messages.boxes[1].title, QStringLiteral("Error"));
     QVERIFY(w && w->isVisible());
-    COMPARE_TEXTS(shown(w), sample(QStringLiteral("one too many")));
+    COMPARE_TEXTS(shown_texts(w), sample_entry(QStringLiteral("one too many")));
     QCOMPARE(fixture->count(), 1);
 }
 
 void tst_w_main_save::close_discards()
 {
     message_recorder messages;
-    insert_entry(7, sample(QStringLiteral("seven")));
-    client c(true);
-    w_main* w = c.open(QStringLiteral("7"));
-    set_texts(w, sample(QStringLiteral("changed")));
+    insert_entry(7, sample_entry(QStringLiteral("seven")));
+    client c;
+    w_main* w = c.open_entry(QStringLiteral("7"));
+    set_texts(w, sample_entry(QStringLiteral("changed")));
     QTest::mouseClick(w->cb_close, Qt::LeftButton);
     QTRY_VERIFY(c.app.w_main.isNull());
 
-    w = c.open(QStringLiteral("0"));
-    set_texts(w, sample(QStringLiteral("new")));
+    w = c.open_entry(QStringLiteral("0"));
+    set_texts(w, sample_entry(QStringLiteral("new")));
     w->cb_close->click();
     QTRY_VERIFY(c.app.w_main.isNull());
 
     QCOMPARE(fixture->count(), 1);
-    COMPARE_TEXTS(stored(7), sample(QStringLiteral("seven")));
+    COMPARE_TEXTS(stored(7), sample_entry(QStringLiteral("seven")));
     QCOMPARE(c.listed_rows(), 0); // closing does not search
     QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
 }

@@ -5,29 +5,15 @@
 // Runs on the data source "FAQ" of the environment it inherits (offscreen platform).
 
 #include <QApplication>
-#include <QLineEdit>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 
 #include "crash_entry.h"
-#include "multiline_edit.h"
 #include "platform.h"
-#include "tarvo.h"
-#include "test_app.h"
-#include "w_main.h"
-#include "w_search.h"
+#include "window_driver.h"
 
 namespace {
-
-void fill(w_main& window, const statements::entry_texts& entry)
-{
-    window.mle_adresa->setPlainText(entry.adresa);
-    window.mle_question->setPlainText(entry.pitanje);
-    window.em_proizvod->setText(entry.proizvod);
-    window.em_lot->setText(entry.lot);
-    window.mle_odgovor->setPlainText(entry.odgovor);
-}
 
 // Saves the open entry window; a save that does not close the window failed.
 void save(tarvo& app)
@@ -57,9 +43,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "message box [%s] %s\n", qPrintable(title), qPrintable(text));
         std::exit(3);
     });
-    tarvo app;
-    test_support::make_app(app);
-    app.w_search = new w_search(app);
+    test_support::client user;
+    tarvo& app = user.app;
 
     std::optional<int> previous;
     int previous_sequence = 0;
@@ -67,13 +52,13 @@ int main(int argc, char* argv[])
         const int sequence = first + i;
         if (previous && i % 3 == 2) {
             app.open_w_main(QString::number(*previous));
-            fill(*app.w_main, reliability::crash_entry(previous_sequence, 2));
+            test_support::set_texts(app.w_main, reliability::crash_entry(previous_sequence, 2));
             save(app);
             report(*previous, 2, previous_sequence);
         } else {
             app.open_w_main(QStringLiteral("0"));
             const int rbr = app.w_main->sle_rbr->text().toInt();
-            fill(*app.w_main, reliability::crash_entry(sequence, 1));
+            test_support::set_texts(app.w_main, reliability::crash_entry(sequence, 1));
             save(app);
             report(rbr, 1, sequence);
             previous = rbr;

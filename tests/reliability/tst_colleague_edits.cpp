@@ -6,26 +6,15 @@
 
 #include <QDate>
 #include <QDialog>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableView>
-#include <QTest>
 #include <memory>
 
-#include "dw_pretraga.h"
-#include "message_recorder.h"
-#include "multiline_edit.h"
-#include "reliability_support.h"
-#include "unexpected_dialogs.h"
-#include "w_main.h"
-#include "yes_no_answerer.h"
-#include "yes_no_script.h"
+#include "window_driver.h"
 
-using reliability::client;
+using test_support::client;
 using test_support::backend;
 using test_support::faq_fixture;
 using test_support::message_recorder;
-using test_support::yes_no_script;
+using test_support::yes_no_answerer;
 
 class tst_colleague_edits : public QObject {
     Q_OBJECT
@@ -34,17 +23,8 @@ class tst_colleague_edits : public QObject {
     // The user opens an entry from the list, as the program is used: search, click, View.
     static w_main& view(client& user, int rbr)
     {
-        w_search& search = *user.app.w_search;
-        QTest::mouseClick(search.cb_search, Qt::LeftButton);
-        for (int row = 1; row <= search.pretraga->rowCount(); ++row) {
-            if (search.pretraga->item_number(row) == rbr) {
-                const QRect cell = search.dw_search->visualRect(search.pretraga->index(row - 1, dw_pretraga::proizvod_column));
-                QTest::mouseClick(search.dw_search->viewport(), Qt::LeftButton, {}, cell.center());
-                break;
-            }
-        }
-        QTest::mouseClick(search.cb_view, Qt::LeftButton);
-        return *user.app.w_main;
+        user.search_for();
+        return *user.view(rbr);
     }
     static void save(w_main& window) { QTest::mouseClick(window.cb_save, Qt::LeftButton); }
 
@@ -90,7 +70,7 @@ void tst_colleague_edits::save_over_a_colleagues_version_only_after_yes()
 
     // "NO": nothing written, A's window keeps A's text.
     {
-        test_support::yes_no_answerer no(QStringLiteral("cb_ne"));
+        yes_no_answerer no(QStringLiteral("cb_ne"));
         save(mine);
         QCOMPARE(no.questions.size(), 1);
         QVERIFY(!no.questions.first().trimmed().isEmpty());
@@ -103,7 +83,7 @@ void tst_colleague_edits::save_over_a_colleagues_version_only_after_yes()
 
     // Any answer but "DA" is a no; the window closed without one too.
     {
-        yes_no_script none({[](QDialog& dialog) { dialog.done(QDialog::Accepted); }});
+        yes_no_answerer none({[](QDialog& dialog) { dialog.done(QDialog::Accepted); }});
         save(mine);
         QVERIFY(none.done());
     }
@@ -113,11 +93,11 @@ void tst_colleague_edits::save_over_a_colleagues_version_only_after_yes()
     // Asked again, A says yes; meanwhile (while the question is up) a third user saves the
     // keywords, which needs the row free of locks. A is asked about that version too.
     {
-        yes_no_script script({[this](QDialog& dialog) {
+        yes_no_answerer script({[this](QDialog& dialog) {
                                   change_elsewhere(QStringLiteral("adresa = 'bearing, third user'"));
-                                  yes_no_script::click(QStringLiteral("cb_da"))(dialog);
+                                  yes_no_answerer::click(QStringLiteral("cb_da"))(dialog);
                               },
-                              yes_no_script::click(QStringLiteral("cb_da"))});
+                              yes_no_answerer::click(QStringLiteral("cb_da"))});
         save(mine);
         QVERIFY(script.done());
         QCOMPARE(script.questions.size(), 2);
@@ -167,7 +147,7 @@ void tst_colleague_edits::entry_deleted_by_a_colleague_is_stored_again()
     w_main& mine = view(a, 12);
     view(b, 12).close();
     {
-        test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
+        yes_no_answerer yes(QStringLiteral("cb_da"));
         QTest::mouseClick(b.app.w_search->cb_delete, Qt::LeftButton);
         QCOMPARE(yes.questions.size(), 1);
     }

@@ -6,16 +6,10 @@
 
 #include <QFile>
 #include <QSqlDatabase>
-#include <QTest>
 
-#include "message_recorder.h"
-#include "multiline_edit.h"
-#include "reliability_support.h"
-#include "unexpected_dialogs.h"
-#include "w_main.h"
-#include "yes_no_answerer.h"
+#include "window_driver.h"
 
-using reliability::client;
+using test_support::client;
 using test_support::faq_fixture;
 using test_support::message_recorder;
 

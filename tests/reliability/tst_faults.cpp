@@ -5,19 +5,12 @@
 // the other.
 
 #include <QElapsedTimer>
-#include <QLineEdit>
 #include <QProcess>
-#include <QTest>
 #include <memory>
 
-#include "message_recorder.h"
-#include "yes_no_answerer.h"
-#include "multiline_edit.h"
-#include "reliability_support.h"
-#include "w_main.h"
-#include "unexpected_dialogs.h"
+#include "window_driver.h"
 
-using reliability::client;
+using test_support::client;
 using test_support::backend;
 using test_support::faq_fixture;
 using test_support::message_recorder;
@@ -144,9 +137,7 @@ void tst_faults::locked_file_reports_after_the_timeout()
     QTRY_VERIFY(user.app.w_main.isNull());
     QCOMPARE(fixture->find(edited)->odgovor, typed);
     // The save refreshed the list: the entry to delete is chosen again (its row may have moved).
-    user.app.w_search->dw_search_clicked(0);
-    for (int row = 1; row <= user.listed_rows() && user.app.rbr != doomed; ++row)
-        user.app.w_search->dw_search_clicked(row);
+    user.click_row(user.row_of(doomed));
     QCOMPARE(user.app.rbr, doomed);
     {
         test_support::yes_no_answerer yes(QStringLiteral("cb_da"));

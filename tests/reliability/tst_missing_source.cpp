@@ -2,17 +2,13 @@
 // statement says why it cannot run, nothing typed is lost, and once an administrator defines
 // the data source the running program uses it without a restart.
 
-#include <QTemporaryDir>
-#include <QTest>
+#include <QProcess>
 
-#include "message_recorder.h"
-#include "multiline_edit.h"
 #include "private_odbc.h"
-#include "reliability_support.h"
-#include "w_main.h"
-#include "unexpected_dialogs.h"
+#include "run_program.h"
+#include "window_driver.h"
 
-using reliability::client;
+using test_support::client;
 using test_support::message_recorder;
 
 namespace {
@@ -32,7 +28,7 @@ bool create_database(const QString& file)
 
 int stored_entries(const QString& file)
 {
-    const auto result = reliability::run(QStringLiteral("sqlite3"), {file, QStringLiteral("SELECT count(*) FROM faq")});
+    const auto result = test_support::run(QStringLiteral("sqlite3"), {file, QStringLiteral("SELECT count(*) FROM faq")});
     return result.exit_code == 0 ? result.output.trimmed().toInt() : -1;
 }
 
@@ -87,7 +83,7 @@ void tst_missing_source::works_once_the_source_is_defined()
     QTRY_VERIFY(user.app.w_main.isNull());
     QCOMPARE(stored_entries(file), entries + 1);
     QCOMPARE(user.listed_rows(), entries + 1);
-    const auto newest = reliability::run(QStringLiteral("sqlite3"),
+    const auto newest = test_support::run(QStringLiteral("sqlite3"),
                                          {file, QStringLiteral("SELECT pitanje FROM faq ORDER BY rbr DESC LIMIT 1")});
     QCOMPARE(newest.output.trimmed(), typed);
 }

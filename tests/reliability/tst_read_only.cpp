@@ -3,18 +3,11 @@
 // Runs without root's power to ignore file modes (see without_file_override).
 
 #include <QFile>
-#include <QLineEdit>
-#include <QTest>
 #include <memory>
 
-#include "message_recorder.h"
-#include "yes_no_answerer.h"
-#include "multiline_edit.h"
-#include "reliability_support.h"
-#include "w_main.h"
-#include "unexpected_dialogs.h"
+#include "window_driver.h"
 
-using reliability::client;
+using test_support::client;
 using test_support::faq_fixture;
 using test_support::message_recorder;
 

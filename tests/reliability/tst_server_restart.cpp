@@ -4,19 +4,12 @@
 // restart, and a read that finds its connection gone simply runs again on a new one.
 // The test runs its own cluster, so stopping it disturbs no other test.
 
-#include <QLineEdit>
-#include <QTest>
 #include <memory>
 
-#include "message_recorder.h"
-#include "yes_no_answerer.h"
-#include "multiline_edit.h"
-#include "reliability_support.h"
-#include "statements.h"
-#include "w_main.h"
-#include "unexpected_dialogs.h"
+#include "own_cluster.h"
+#include "window_driver.h"
 
-using reliability::client;
+using test_support::client;
 using test_support::faq_fixture;
 using test_support::message_recorder;
 
@@ -65,7 +58,7 @@ void tst_server_restart::every_operation_reports_then_works_again()
     const int entries = fixture->count();
     message_recorder boxes;
     client user;
-    client other(false); // a second client that only loads and numbers
+    client other(client::without_search_window); // a second client that only loads and numbers
     w_search& search = *user.app.w_search;
 
     // Server up: the user searches, opens the first row, edits its answer, and chooses row 2.
@@ -135,9 +128,7 @@ void tst_server_restart::every_operation_reports_then_works_again()
 
     // The refreshed list lists the entry to delete again (perhaps elsewhere); the user chooses
     // it again.
-    search.dw_search_clicked(0);
-    for (int row = 1; row <= user.listed_rows() && user.app.rbr != doomed; ++row)
-        search.dw_search_clicked(row);
+    user.click_row(user.row_of(doomed));
     QCOMPARE(user.app.rbr, doomed);
     {
         test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
@@ -264,7 +255,7 @@ void tst_server_restart::change_pending_when_the_server_goes_is_not_reported_sav
 {
     fixture->recreate_table();
     fixture->insert(1, "k", "q", "01/01/2020", "p", "l", "before");
-    client user(false);
+    client user(client::without_search_window);
     transaction& sqlca = *user.app.sqlca;
     statements::update_entry(sqlca, {"k", "q", "p", "l", "after"}, 1);
     QCOMPARE(sqlca.SQLCode, 0L);

@@ -2,39 +2,17 @@
 // Runs the project's set-up scripts and PostgreSQL's own tools as a person would, and keeps
 // what they printed. Commands for the server's administrator run as the user postgres.
 
-#include <QDir>
-#include <QProcess>
+#include <QProcessEnvironment>
 #include <QStringList>
 #include <unistd.h>
 
 #include "faq_fixture.h"
+#include "run_program.h"
 
 namespace scripts_test {
 
-struct run_result {
-    int exit_code = -1;
-    QString output; // standard output and error, interleaved
-};
-
-inline run_result run(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
-                      int timeout_ms = 120000)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(QDir::tempPath()); // reachable for the user postgres too
-    process.start(program, arguments);
-    run_result result;
-    if (!process.waitForFinished(timeout_ms)) {
-        process.kill();
-        process.waitForFinished();
-        result.output = QStringLiteral("did not finish: ") + program + QLatin1Char(' ') + arguments.join(QLatin1Char(' '));
-        return result;
-    }
-    result.output = QString::fromUtf8(process.readAll());
-    result.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return result;
-}
+using test_support::run;
+using test_support::run_result;
 
 inline QString script(const QString& name) { return test_support::source_dir() + QStringLiteral("/scripts/") + name; }
 

@@ -5,6 +5,7 @@
 // command run again changes no row, an older database (text columns, owned by mirt) is taken
 // over without loss, and the desktop command updates, keeps and restores data sources.
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -90,8 +91,7 @@ class tst_shared_database : public QObject {
                    {QStringLiteral("-X"), QStringLiteral("-At"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
                     QStringLiteral("-h"), cluster.path(), QStringLiteral("-p"), QString::number(port),
                     QStringLiteral("-U"), QStringLiteral("postgres"), QStringLiteral("-d"), database,
-                    QStringLiteral("-c"), statements},
-                   QProcessEnvironment::systemEnvironment());
+                    QStringLiteral("-c"), statements});
     }
     QString admin_value(const QString& query, const QString& database = QStringLiteral("faq"))
     {
@@ -219,8 +219,7 @@ void tst_shared_database::initTestCase()
 {
     QVERIFY(cluster.isValid() && odbc_system.isValid());
     const run_result started_cluster = run(script(QStringLiteral("pg")),
-                                           {QStringLiteral("start"), cluster.path(), QStringLiteral("--tls"), QStringLiteral("--bare")},
-                                           QProcessEnvironment::systemEnvironment());
+                                           {QStringLiteral("start"), cluster.path(), QStringLiteral("--tls"), QStringLiteral("--bare")});
     QVERIFY2(started_cluster.exit_code == 0, qPrintable(started_cluster.output));
     started = true;
     port = started_cluster.output.trimmed().toInt();
@@ -238,7 +237,7 @@ void tst_shared_database::initTestCase()
 void tst_shared_database::cleanupTestCase()
 {
     if (started)
-        run(script(QStringLiteral("pg")), {QStringLiteral("stop"), cluster.path()}, QProcessEnvironment::systemEnvironment());
+        run(script(QStringLiteral("pg")), {QStringLiteral("stop"), cluster.path()});
 }
 
 void tst_shared_database::readme_commands_give_every_desktop_the_shared_database()
@@ -549,8 +548,7 @@ void tst_shared_database::installed_commands_find_their_files()
 {
     QTemporaryDir prefix;
     const run_result installed = run(QStringLiteral("cmake"), {QStringLiteral("--install"), QStringLiteral(TARVO_BINARY_DIR),
-                                                               QStringLiteral("--prefix"), prefix.path()},
-                                     QProcessEnvironment::systemEnvironment());
+                                                               QStringLiteral("--prefix"), prefix.path()});
     QVERIFY2(installed.exit_code == 0, qPrintable(installed.output));
     for (const char* file : {"bin/tarvo-setup-server", "bin/tarvo-setup-dsn", "lib/tarvo/tarvo_like.so",
                              "share/tarvo/faq.postgresql.sql", "share/tarvo/faq-citext.postgresql.sql",

@@ -4,25 +4,12 @@
 // SQLite, the search finds nothing rather than everything.
 // Runs once on SQLite and once on PostgreSQL.
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QTest>
 #include <clocale>
 #include <memory>
 #include <set>
 
-#include "dw_pretraga.h"
-#include "faq_fixture.h"
-#include "message_recorder.h"
 #include "search_statement.h"
-#include "statements.h"
-#include "tarvo.h"
-#include "test_app.h"
-#include "uo_srch1.h"
-#include "unexpected_dialogs.h"
-#include "w_search.h"
+#include "window_driver.h"
 
 using test_support::backend;
 
@@ -36,10 +23,9 @@ private slots:
     void without_a_utf8_locale_nothing_is_found_on_sqlite();
 
 private:
-    std::set<int> found() const;
-
     std::unique_ptr<test_support::faq_fixture> fixture;
-    std::unique_ptr<tarvo> app;
+    std::unique_ptr<test_support::client> user;
+    tarvo* app = nullptr;
 };
 
 void tst_search_beyond_16_bits::initTestCase()
@@ -50,25 +36,14 @@ void tst_search_beyond_16_bits::initTestCase()
     fixture->insert(3, "other emoji", QStringLiteral("Display shows a😁b"), "01/02/2020", "P-3", "L-3", "x");
     fixture->insert(4, "clef", QStringLiteral("Tuning"), "01/02/2020", QStringLiteral("Piano 𝄞"), "L-4", "😀 smile");
     fixture->insert(5, "none", QStringLiteral("Nothing special"), "01/02/2020", "P-5", "L-5", "y");
-    app = std::make_unique<tarvo>();
-    test_support::make_app(*app);
-    app->w_search = new w_search(*app);
-    app->w_search->show();
-    QVERIFY(QTest::qWaitForWindowExposed(app->w_search));
+    user = std::make_unique<test_support::client>();
+    app = &user->app;
 }
 
 void tst_search_beyond_16_bits::cleanupTestCase()
 {
-    app.reset();
+    user.reset();
     fixture.reset();
-}
-
-std::set<int> tst_search_beyond_16_bits::found() const
-{
-    std::set<int> numbers;
-    for (const auto& row : app->w_search->pretraga->rows())
-        numbers.insert(row.rbr.value_or(0));
-    return numbers;
 }
 
 void tst_search_beyond_16_bits::typed_text_finds_exactly_its_entries_data()
@@ -90,18 +65,11 @@ void tst_search_beyond_16_bits::typed_text_finds_exactly_its_entries()
     QFETCH(std::set<int>, expected);
     test_support::message_recorder boxes;
     w_search& search = *app->w_search;
-    search.uo_prvi->sle_trazi->clear();
-    search.uo_prvi->ddlb_polje->setCurrentIndex(search.uo_prvi->ddlb_polje->findText(field));
     // Typed one character at a time, a character beyond U+FFFF as one key with its two halves.
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype length = text[i].isHighSurrogate() ? 2 : 1;
-        QTest::sendKeyEvent(QTest::Click, search.uo_prvi->sle_trazi, Qt::Key_unknown, text.mid(i, length), Qt::NoModifier);
-        i += length - 1;
-    }
+    user->search({.text1 = text, .field1 = field});
     QCOMPARE(search.uo_prvi->sle_trazi->text(), text);
-    QTest::mouseClick(search.cb_search, Qt::LeftButton);
     QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
-    QCOMPARE(found(), expected);
+    QCOMPARE(user->listed_numbers(), expected);
     // The statement holds the text as typed.
     QVERIFY(search.pretraga->sql_select().contains(text));
 }

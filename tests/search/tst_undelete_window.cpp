@@ -5,31 +5,21 @@
 // meanwhile is not restored twice. Runs once on SQLite and once on PostgreSQL.
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
 #include <QTableWidget>
-#include <QTest>
 #include <QTimer>
 #include <memory>
-#include <set>
 
-#include "dw_pretraga.h"
 #include "entry_preview.h"
-#include "faq_fixture.h"
 #include "history_statements.h"
-#include "message_recorder.h"
 #include "modal_driver.h"
-#include "tarvo.h"
-#include "test_app.h"
 #include "transaction.h"
-#include "uo_srch1.h"
-#include "unexpected_dialogs.h"
-#include "w_search.h"
-#include "yes_no_answerer.h"
+#include "window_driver.h"
 
 using test_support::backend;
+using test_support::client;
 using test_support::message_recorder;
 using test_support::modal_driver;
 
@@ -74,7 +64,7 @@ class tst_undelete_window : public QObject {
 private slots:
     void initTestCase() { fixture = std::make_unique<test_support::faq_fixture>(); }
     void init();
-    void cleanup() { app.reset(); }
+    void cleanup() { user.reset(); }
 
     void deleted_entry_comes_back_under_its_old_number();
     void taken_number_gives_a_new_one_and_says_which();
@@ -83,13 +73,12 @@ private slots:
     void deletion_restored_meanwhile_is_not_restored_twice();
 
 private:
-    w_search* window() const { return app->w_search; }
-    void list_all();
+    w_search* window() const { return user->search_window(); }
     void delete_in_window(int rbr);
-    std::set<int> listed() const;
+    std::set<int> listed() const { return user->listed_numbers(); }
 
     std::unique_ptr<test_support::faq_fixture> fixture;
-    std::unique_ptr<tarvo> app;
+    std::unique_ptr<client> user;
 };
 
 void tst_undelete_window::init()
@@ -98,45 +87,22 @@ void tst_undelete_window::init()
     fixture->insert(1, "pump", "Pump flow drifts", "01/02/2020", "Cobas", "LT-1", "Replace the tubing.");
     fixture->insert(2, "firmware", "Firmware update from USB", "01/02/2020", "XN-550", "FW-5", "Copy the file.");
     fixture->insert(3, "boot", "Stops at loading firmware", "01/02/2020", "CA-600", "FW-2", "Hold the key.");
-    app = std::make_unique<tarvo>();
-    test_support::make_app(*app);
-    app->w_search = new w_search(*app);
-    window()->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window()));
+    user = std::make_unique<client>(client::with_search_window);
     window()->activateWindow();
     QTRY_VERIFY(window()->isActiveWindow());
-}
-
-void tst_undelete_window::list_all()
-{
-    window()->uo_prvi->sle_trazi->clear();
-    QTest::mouseClick(window()->cb_search, Qt::LeftButton);
 }
 
 // Clicks the entry's row and deletes it with "Delete" and "YES".
 void tst_undelete_window::delete_in_window(int rbr)
 {
-    list_all();
-    int row = 0;
-    for (int r = 1; r <= window()->pretraga->rowCount(); ++r)
-        if (window()->pretraga->item_number(r) == rbr)
-            row = r;
+    user->search_for();
+    const int row = user->row_of(rbr);
     QVERIFY(row > 0);
-    QTableView* view = window()->dw_search;
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                      view->visualRect(window()->pretraga->index(row - 1, dw_pretraga::proizvod_column)).center());
+    user->click_row(row);
     test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
     QTest::mouseClick(window()->cb_delete, Qt::LeftButton);
     QCOMPARE(yes.questions.size(), 1);
     QVERIFY(!fixture->find(rbr));
-}
-
-std::set<int> tst_undelete_window::listed() const
-{
-    std::set<int> numbers;
-    for (const auto& row : window()->pretraga->rows())
-        numbers.insert(row.rbr.value_or(0));
-    return numbers;
 }
 
 void tst_undelete_window::deleted_entry_comes_back_under_its_old_number()

@@ -1,45 +1,20 @@
 // The search window over a real SQLite data source: its opening state, searching, choosing the
 // current entry with the mouse, opening the entry window and deleting after the yes/no window.
 
-#include <QComboBox>
 #include <QGroupBox>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTableView>
-#include <QTest>
-#include <algorithm>
 #include <memory>
-#include <set>
 
 #include "centring.h"
-#include "dw_pretraga.h"
-#include "faq_fixture.h"
-#include "message_recorder.h"
-#include "yes_no_answerer.h"
 #include "platform.h"
-#include "tarvo.h"
-#include "test_app.h"
-#include "uo_srch1.h"
-#include "w_main.h"
-#include "w_search.h"
-#include "unexpected_dialogs.h"
+#include "window_driver.h"
+
+using test_support::delete_question;
 
 namespace {
 
-const QString delete_question = QString(54, QLatin1Char(' ')) + QStringLiteral("Would you like to delete FAQ entry?");
 // open_w_main always writes its parameter here; an unchanged marker means nothing was opened.
 const QString untouched = QStringLiteral("untouched");
-
-// What the window system delivers for a double-click: press, release, double-click, release.
-void double_click(QWidget* widget, QPoint position)
-{
-    QTest::mousePress(widget, Qt::LeftButton, {}, position);
-    QTest::mouseRelease(widget, Qt::LeftButton, {}, position);
-    QTest::mouseDClick(widget, Qt::LeftButton, {}, position);
-    QTest::mouseRelease(widget, Qt::LeftButton, {}, position);
-}
 
 } // namespace
 
@@ -67,22 +42,13 @@ private slots:
     void closing_the_window_closes_the_entry_window();
 
 private:
-    void open_window();
     w_search* window() const { return app->w_search; }
-    QTableView* view() const { return window()->dw_search; }
-    dw_pretraga* list() const { return window()->pretraga; }
-    void insert(int rbr, const QString& pitanje, const QString& proizvod = QStringLiteral("Pump P-1"));
-    void search_for(const QString& text1, const QString& text2 = QString());
-    QPoint row_centre(int row) const;
-    void click_row(int row);
-    void click_header();
-    void click_below_rows();
-    int row_of(int rbr) const;
-    std::set<int> listed_numbers() const;
-    QList<int> highlighted_rows() const;
+    result_list_view* view() const { return user->list_view(); }
+    dw_pretraga* list() const { return user->list(); }
 
     std::unique_ptr<test_support::faq_fixture> fixture;
-    std::unique_ptr<tarvo> app;
+    std::unique_ptr<test_support::client> user; // the search window opens in each test
+    tarvo* app = nullptr;
 };
 
 void tst_w_search::initTestCase() { fixture = std::make_unique<test_support::faq_fixture>(); }
@@ -90,84 +56,18 @@ void tst_w_search::initTestCase() { fixture = std::make_unique<test_support::faq
 void tst_w_search::init()
 {
     fixture->recreate_table();
-    app = std::make_unique<tarvo>();
-    test_support::make_app(*app);
+    user = std::make_unique<test_support::client>(test_support::client::without_search_window);
+    app = &user->app;
 }
 
-void tst_w_search::cleanup() { app.reset(); }
-
-void tst_w_search::open_window()
-{
-    app->w_search = new w_search(*app);
-    window()->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window()));
-}
-
-void tst_w_search::insert(int rbr, const QString& pitanje, const QString& proizvod)
-{
-    fixture->insert(rbr, QStringLiteral("keys"), pitanje, QStringLiteral("01/02/2020"), proizvod,
-                    QStringLiteral("LOT-1"), QStringLiteral("answer"));
-}
-
-void tst_w_search::search_for(const QString& text1, const QString& text2)
-{
-    window()->uo_prvi->sle_trazi->clear();
-    window()->uo_drugi->sle_trazi->clear();
-    QTest::keyClicks(window()->uo_prvi->sle_trazi, text1);
-    QTest::keyClicks(window()->uo_drugi->sle_trazi, text2);
-    QTest::mouseClick(window()->cb_search, Qt::LeftButton);
-}
-
-QPoint tst_w_search::row_centre(int row) const
-{
-    return view()->visualRect(list()->index(row - 1, dw_pretraga::proizvod_column)).center();
-}
-
-void tst_w_search::click_row(int row) { QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, row_centre(row)); }
-
-void tst_w_search::click_header()
-{
-    QTest::mouseClick(view()->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(30, 5));
-}
-
-void tst_w_search::click_below_rows()
-{
-    const QRect last = view()->visualRect(list()->index(list()->rowCount() - 1, dw_pretraga::proizvod_column));
-    QVERIFY(last.bottom() + 10 < view()->viewport()->height());
-    QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, QPoint(30, view()->viewport()->height() - 5));
-}
-
-int tst_w_search::row_of(int rbr) const
-{
-    for (int row = 1; row <= list()->rowCount(); ++row)
-        if (list()->item_number(row) == rbr)
-            return row;
-    return 0;
-}
-
-std::set<int> tst_w_search::listed_numbers() const
-{
-    std::set<int> numbers;
-    for (const statements::list_row& row : list()->rows())
-        numbers.insert(row.rbr.value_or(-1));
-    return numbers;
-}
-
-QList<int> tst_w_search::highlighted_rows() const
-{
-    QList<int> rows;
-    for (const QModelIndex& index : view()->selectionModel()->selectedRows())
-        rows << index.row() + 1;
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
+void tst_w_search::cleanup() { user.reset(); }
 
 void tst_w_search::opens_in_its_starting_state()
 {
     fixture->load_sample_entries();
     app->rbr = 9;
     test_support::message_recorder boxes;
-    open_window();
+    user->open_search_window();
     w_search* w = window();
 
     QCOMPARE(w->windowTitle(), QStringLiteral("QUARNEX - ZEMLO Technical Services"));
@@ -191,7 +91,7 @@ void tst_w_search::opens_in_its_starting_state()
     // Nothing is retrieved on opening, although the table holds entries.
     QVERIFY(fixture->count() > 0);
     QCOMPARE(list()->rowCount(), 0);
-    QVERIFY(highlighted_rows().isEmpty());
+    QVERIFY(user->highlighted_rows().isEmpty());
     QVERIFY(view()->isColumnHidden(dw_pretraga::rbr_column));
     QCOMPARE(list()->headerData(dw_pretraga::proizvod_column, Qt::Horizontal).toString(), QStringLiteral("Product"));
     QCOMPARE(list()->headerData(dw_pretraga::pitanje_column, Qt::Horizontal).toString(), QStringLiteral("Question"));
@@ -222,7 +122,7 @@ void tst_w_search::opens_in_its_starting_state()
 
 void tst_w_search::tab_order_follows_the_layout()
 {
-    open_window();
+    user->open_search_window();
     w_search* w = window();
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w));
@@ -241,7 +141,7 @@ void tst_w_search::search_lists_the_matching_rows()
 {
     fixture->load_sample_entries();
     test_support::message_recorder boxes;
-    open_window();
+    user->open_search_window();
     w_search* w = window();
     const auto all_rows = fixture->rows();
     auto numbers_where = [&](auto keep) {
@@ -252,24 +152,22 @@ void tst_w_search::search_lists_the_matching_rows()
         return numbers;
     };
 
-    search_for(QStringLiteral("pump"));
+    user->search_for(QStringLiteral("pump"));
     QCOMPARE(list()->sql_select(),
              QStringLiteral(" SELECT faq.rbr, faq.proizvod, faq.pitanje FROM faq WHERE pitanje LIKE '%pump%'"));
     const std::set<int> pump = numbers_where([](const auto& r) { return r.pitanje.contains("pump", Qt::CaseInsensitive); });
     QVERIFY(!pump.empty());
     QVERIFY(pump.size() < all_rows.size());
-    QCOMPARE(listed_numbers(), pump);
-    const int first = row_of(*pump.begin());
+    QCOMPARE(user->listed_numbers(), pump);
+    const int first = user->row_of(*pump.begin());
     QCOMPARE(list()->index(first - 1, dw_pretraga::pitanje_column).data().toString(),
              fixture->find(*pump.begin())->pitanje);
 
     // Second criterion on the product, joined by the first criterion's connector.
-    w->uo_drugi->ddlb_polje->setCurrentIndex(w->uo_drugi->ddlb_polje->findText(QStringLiteral("Product")));
-    w->uo_prvi->ddlb_veza->setCurrentIndex(w->uo_prvi->ddlb_veza->findText(QStringLiteral("NOT")));
-    search_for(QStringLiteral("pump"), QStringLiteral("Cobas"));
+    user->search({.text1 = "pump", .text2 = "Cobas", .field2 = "Product", .connector = "NOT"});
     QCOMPARE(list()->sql_select(), QStringLiteral(" SELECT faq.rbr, faq.proizvod, faq.pitanje FROM faq WHERE "
                                                   "(pitanje LIKE '%pump%') AND NOT (proizvod LIKE '%Cobas%')"));
-    QCOMPARE(listed_numbers(), numbers_where([](const auto& r) {
+    QCOMPARE(user->listed_numbers(), numbers_where([](const auto& r) {
                  return r.pitanje.contains("pump", Qt::CaseInsensitive) &&
                         !r.proizvod.contains("Cobas", Qt::CaseInsensitive);
              }));
@@ -283,20 +181,20 @@ void tst_w_search::search_lists_the_matching_rows()
     QVERIFY(w->uo_drugi->ddlb_veza->isHidden());
 
     // No criteria: every entry; a second run shows rows added meanwhile.
-    search_for(QString());
-    QCOMPARE(listed_numbers(), numbers_where([](const auto&) { return true; }));
-    insert(999, QStringLiteral("added later"));
+    user->search_for(QString());
+    QCOMPARE(user->listed_numbers(), numbers_where([](const auto&) { return true; }));
+    fixture->insert_question(999, QStringLiteral("added later"));
     QTest::mouseClick(w->cb_search, Qt::LeftButton);
-    QVERIFY(listed_numbers().count(999) == 1);
+    QVERIFY(user->listed_numbers().count(999) == 1);
     QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
 }
 
 void tst_w_search::list_reaches_the_question_column()
 {
     fixture->load_sample_entries();
-    insert(998, QStringLiteral("A very long question ") + QString(300, QLatin1Char('x')) + QStringLiteral("\nsecond line"));
-    open_window();
-    search_for(QString());
+    fixture->insert_question(998, QStringLiteral("A very long question ") + QString(300, QLatin1Char('x')) + QStringLiteral("\nsecond line"));
+    user->open_search_window();
+    user->search_for(QString());
     QVERIFY(list()->rowCount() > 2);
 
     // Rows are all equally high, long or multi-line texts included.
@@ -314,100 +212,100 @@ void tst_w_search::list_reaches_the_question_column()
 
 void tst_w_search::search_text_is_matched_as_typed()
 {
-    insert(1, QStringLiteral("Why doesn't the pump start?"));
-    insert(2, QStringLiteral("Pump does not start"));
-    insert(3, QStringLiteral("Display stays dark"));
+    fixture->insert_question(1, QStringLiteral("Why doesn't the pump start?"));
+    fixture->insert_question(2, QStringLiteral("Pump does not start"));
+    fixture->insert_question(3, QStringLiteral("Display stays dark"));
     test_support::message_recorder boxes;
-    open_window();
+    user->open_search_window();
 
-    search_for(QStringLiteral("doesn't"));
-    QCOMPARE(listed_numbers(), std::set<int>({1}));
+    user->search_for(QStringLiteral("doesn't"));
+    QCOMPARE(user->listed_numbers(), std::set<int>({1}));
     // A quote cannot end the literal and widen the search.
-    search_for(QStringLiteral("x' OR '1'='1"));
-    QCOMPARE(listed_numbers(), std::set<int>());
-    search_for(QStringLiteral("'"));
-    QCOMPARE(listed_numbers(), std::set<int>({1}));
+    user->search_for(QStringLiteral("x' OR '1'='1"));
+    QCOMPARE(user->listed_numbers(), std::set<int>());
+    user->search_for(QStringLiteral("'"));
+    QCOMPARE(user->listed_numbers(), std::set<int>({1}));
     // "%" and "_" stay wildcards.
-    search_for(QStringLiteral("pump%start"));
-    QCOMPARE(listed_numbers(), std::set<int>({1, 2}));
-    search_for(QStringLiteral("d_es"));
-    QCOMPARE(listed_numbers(), std::set<int>({1, 2}));
+    user->search_for(QStringLiteral("pump%start"));
+    QCOMPARE(user->listed_numbers(), std::set<int>({1, 2}));
+    user->search_for(QStringLiteral("d_es"));
+    QCOMPARE(user->listed_numbers(), std::set<int>({1, 2}));
     // Blanks are searched for, not dropped.
-    search_for(QStringLiteral("  "));
-    QCOMPARE(listed_numbers(), std::set<int>());
-    search_for(QStringLiteral(" "));
-    QCOMPARE(listed_numbers(), std::set<int>({1, 2, 3}));
+    user->search_for(QStringLiteral("  "));
+    QCOMPARE(user->listed_numbers(), std::set<int>());
+    user->search_for(QStringLiteral(" "));
+    QCOMPARE(user->listed_numbers(), std::set<int>({1, 2, 3}));
     // "Address" searches the keywords.
     window()->uo_prvi->izaberi_tip(1);
-    search_for(QStringLiteral("keys"));
-    QCOMPARE(listed_numbers(), std::set<int>({1, 2, 3}));
+    user->search_for(QStringLiteral("keys"));
+    QCOMPARE(user->listed_numbers(), std::set<int>({1, 2, 3}));
     QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
 }
 
 void tst_w_search::clicks_choose_the_current_entry()
 {
     for (int rbr = 21; rbr <= 26; ++rbr)
-        insert(rbr, QStringLiteral("Question %1").arg(rbr));
-    open_window();
-    search_for(QString());
+        fixture->insert_question(rbr, QStringLiteral("Question %1").arg(rbr));
+    user->open_search_window();
+    user->search_for(QString());
     QCOMPARE(list()->rowCount(), 6);
 
-    click_row(3);
-    QCOMPARE(highlighted_rows(), QList<int>({3}));
+    user->click_row(3);
+    QCOMPARE(user->highlighted_rows(), QList<int>({3}));
     QCOMPARE(app->rbr, *list()->item_number(3));
-    click_row(5);
-    QCOMPARE(highlighted_rows(), QList<int>({5}));
+    user->click_row(5);
+    QCOMPARE(user->highlighted_rows(), QList<int>({5}));
     QCOMPARE(app->rbr, *list()->item_number(5));
 
     // The header is outside the rows.
-    click_header();
-    QVERIFY(highlighted_rows().isEmpty());
+    user->click_header();
+    QVERIFY(user->highlighted_rows().isEmpty());
     QCOMPARE(app->rbr, 0);
     app->message->StringParm = untouched;
     QTest::mouseClick(window()->cb_view, Qt::LeftButton);
     QCOMPARE(app->message->StringParm, untouched);
 
     // So is the empty area below the last row.
-    click_row(2);
-    QCOMPARE(highlighted_rows(), QList<int>({2}));
-    click_below_rows();
-    QVERIFY(highlighted_rows().isEmpty());
+    user->click_row(2);
+    QCOMPARE(user->highlighted_rows(), QList<int>({2}));
+    user->click_below_rows();
+    QVERIFY(user->highlighted_rows().isEmpty());
     QCOMPARE(app->rbr, 0);
 
     // Keys move through the list without choosing anything.
-    click_row(2);
+    user->click_row(2);
     const std::int16_t chosen = app->rbr;
     QTest::keyClick(view(), Qt::Key_Down);
     QTest::keyClick(view(), Qt::Key_Down);
-    QCOMPARE(highlighted_rows(), QList<int>({2}));
+    QCOMPARE(user->highlighted_rows(), QList<int>({2}));
     QCOMPARE(app->rbr, chosen);
 
     // A new search clears the highlight; the current entry stays.
     QTest::mouseClick(window()->cb_search, Qt::LeftButton);
-    QVERIFY(highlighted_rows().isEmpty());
+    QVERIFY(user->highlighted_rows().isEmpty());
     QCOMPARE(app->rbr, chosen);
 }
 
 void tst_w_search::double_click_opens_the_entry()
 {
     for (int rbr = 31; rbr <= 33; ++rbr)
-        insert(rbr, QStringLiteral("Question %1").arg(rbr));
-    open_window();
-    search_for(QString());
+        fixture->insert_question(rbr, QStringLiteral("Question %1").arg(rbr));
+    user->open_search_window();
+    user->search_for(QString());
 
     // No click first: the double-click alone chooses and opens.
-    const int row = row_of(32);
-    double_click(view()->viewport(), row_centre(row));
+    const int row = user->row_of(32);
+    user->double_click_row(row);
     QCOMPARE(app->rbr, 32);
-    QCOMPARE(highlighted_rows(), QList<int>({row}));
+    QCOMPARE(user->highlighted_rows(), QList<int>({row}));
     QVERIFY(!app->w_main.isNull());
     QVERIFY(app->w_main->isVisible());
     QCOMPARE(app->w_main->sle_rbr->text(), QStringLiteral("32"));
 
     // Outside the rows: the highlight goes, nothing opens.
     app->message->StringParm = untouched;
-    double_click(view()->horizontalHeader()->viewport(), QPoint(30, 5));
-    QVERIFY(highlighted_rows().isEmpty());
+    user->double_click_header();
+    QVERIFY(user->highlighted_rows().isEmpty());
     QCOMPARE(app->rbr, 0);
     QCOMPARE(app->message->StringParm, untouched);
     QCOMPARE(app->w_main->sle_rbr->text(), QStringLiteral("32"));
@@ -415,21 +313,21 @@ void tst_w_search::double_click_opens_the_entry()
 
 void tst_w_search::numbers_outside_16_bits_make_no_entry_current()
 {
-    insert(5, QStringLiteral("small"));
-    insert(40000, QStringLiteral("too large"));
+    fixture->insert_question(5, QStringLiteral("small"));
+    fixture->insert_question(40000, QStringLiteral("too large"));
     test_support::message_recorder boxes;
     test_support::yes_no_answerer answers(QStringLiteral("cb_da"));
-    open_window();
-    search_for(QString());
-    QCOMPARE(listed_numbers(), std::set<int>({5, 40000}));
+    user->open_search_window();
+    user->search_for(QString());
+    QCOMPARE(user->listed_numbers(), std::set<int>({5, 40000}));
 
-    click_row(row_of(5));
+    user->click_row(user->row_of(5));
     QCOMPARE(app->rbr, 5);
-    click_row(row_of(40000));
+    user->click_row(user->row_of(40000));
     QCOMPARE(app->rbr, 0);
 
     app->message->StringParm = untouched;
-    double_click(view()->viewport(), row_centre(row_of(40000)));
+    user->double_click_row(user->row_of(40000));
     QCOMPARE(app->rbr, 0);
     QVERIFY(app->w_main.isNull());
     QTest::mouseClick(window()->cb_view, Qt::LeftButton);
@@ -443,11 +341,11 @@ void tst_w_search::numbers_outside_16_bits_make_no_entry_current()
 void tst_w_search::view_and_new_open_the_entry_window()
 {
     for (int rbr = 31; rbr <= 33; ++rbr)
-        insert(rbr, QStringLiteral("Question %1").arg(rbr));
-    open_window();
-    search_for(QString());
-    const int row = row_of(32);
-    click_row(row);
+        fixture->insert_question(rbr, QStringLiteral("Question %1").arg(rbr));
+    user->open_search_window();
+    user->search_for(QString());
+    const int row = user->row_of(32);
+    user->click_row(row);
 
     QTest::mouseClick(window()->cb_view, Qt::LeftButton);
     QVERIFY(!app->w_main.isNull());
@@ -457,10 +355,10 @@ void tst_w_search::view_and_new_open_the_entry_window()
     QTest::mouseClick(window()->cb_new, Qt::LeftButton);
     QCOMPARE(app->w_main->sle_rbr->text(), QStringLiteral("34"));
     QCOMPARE(app->rbr, 32);
-    QCOMPARE(highlighted_rows(), QList<int>({row}));
+    QCOMPARE(user->highlighted_rows(), QList<int>({row}));
 
     // A search that no longer lists the current entry: View still opens it.
-    search_for(QStringLiteral("no such question"));
+    user->search_for(QStringLiteral("no such question"));
     QCOMPARE(list()->rowCount(), 0);
     QTest::mouseClick(window()->cb_view, Qt::LeftButton);
     QCOMPARE(app->w_main->sle_rbr->text(), QStringLiteral("32"));
@@ -469,34 +367,34 @@ void tst_w_search::view_and_new_open_the_entry_window()
 void tst_w_search::delete_answered_no_keeps_the_row()
 {
     for (int rbr = 41; rbr <= 43; ++rbr)
-        insert(rbr, QStringLiteral("Question %1").arg(rbr));
+        fixture->insert_question(rbr, QStringLiteral("Question %1").arg(rbr));
     test_support::message_recorder boxes;
-    open_window();
-    search_for(QString());
-    click_row(row_of(42));
-    const auto shown = listed_numbers();
+    user->open_search_window();
+    user->search_for(QString());
+    user->click_row(user->row_of(42));
+    const auto shown = user->listed_numbers();
 
     test_support::yes_no_answerer answers(QStringLiteral("cb_ne"));
     QTest::mouseClick(window()->cb_delete, Qt::LeftButton);
     QCOMPARE(answers.questions, QStringList({delete_question}));
     QCOMPARE(delete_question.size(), 89);
     QVERIFY(fixture->find(42).has_value());
-    QCOMPARE(listed_numbers(), shown);
-    QCOMPARE(highlighted_rows(), QList<int>({row_of(42)}));
+    QCOMPARE(user->listed_numbers(), shown);
+    QCOMPARE(user->highlighted_rows(), QList<int>({user->row_of(42)}));
     QCOMPARE(app->rbr, 42);
     QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
 }
 
 void tst_w_search::delete_answered_yes_removes_and_refreshes()
 {
-    insert(41, QStringLiteral("Keep this"));
-    insert(42, QStringLiteral("Keep that"));
-    insert(43, QStringLiteral("Keep more"));
-    insert(44, QStringLiteral("Other"));
+    fixture->insert_question(41, QStringLiteral("Keep this"));
+    fixture->insert_question(42, QStringLiteral("Keep that"));
+    fixture->insert_question(43, QStringLiteral("Keep more"));
+    fixture->insert_question(44, QStringLiteral("Other"));
     test_support::message_recorder boxes;
-    open_window();
-    search_for(QString());
-    click_row(row_of(42));
+    user->open_search_window();
+    user->search_for(QString());
+    user->click_row(user->row_of(42));
 
     // The refresh runs the criteria as they stand now, not those of the last search.
     QTest::keyClicks(window()->uo_prvi->sle_trazi, QStringLiteral("Keep"));
@@ -505,8 +403,8 @@ void tst_w_search::delete_answered_yes_removes_and_refreshes()
     QCOMPARE(answers.questions, QStringList({delete_question}));
     QVERIFY(!fixture->find(42).has_value()); // committed: another connection sees it gone
     QCOMPARE(fixture->count(), 3);
-    QCOMPARE(listed_numbers(), std::set<int>({41, 43}));
-    QVERIFY(highlighted_rows().isEmpty());
+    QCOMPARE(user->listed_numbers(), std::set<int>({41, 43}));
+    QVERIFY(user->highlighted_rows().isEmpty());
     QCOMPARE(app->rbr, 42);
 
     // The refreshed list highlights nothing: Delete does nothing, not even ask.
@@ -520,14 +418,14 @@ void tst_w_search::failing_delete_is_reported_and_rolled_back()
 {
     if (fixture->which() != test_support::backend::sqlite)
         QSKIP("the refusing trigger is written for SQLite");
-    insert(41, QStringLiteral("Question 41"));
-    insert(42, QStringLiteral("Question 42"));
+    fixture->insert_question(41, QStringLiteral("Question 41"));
+    fixture->insert_question(42, QStringLiteral("Question 42"));
     fixture->exec(QStringLiteral("CREATE TRIGGER keep_entries BEFORE DELETE ON faq "
                                  "BEGIN SELECT RAISE(ABORT, 'entries are kept'); END"));
     test_support::message_recorder boxes;
-    open_window();
-    search_for(QString());
-    click_row(row_of(42));
+    user->open_search_window();
+    user->search_for(QString());
+    user->click_row(user->row_of(42));
 
     test_support::yes_no_answerer answers(QStringLiteral("cb_da"));
     QTest::mouseClick(window()->cb_delete, Qt::LeftButton);
@@ -536,27 +434,27 @@ void tst_w_search::failing_delete_is_reported_and_rolled_back()
     QCOMPARE(boxes.boxes[0].title, QStringLiteral("DELETE FROM faq WHERE rbr=42"));
     QVERIFY2(boxes.boxes[0].text.contains(QStringLiteral("entries are kept")), qPrintable(boxes.boxes[0].text));
     // Refreshed all the same: the row is listed, nothing highlighted.
-    QCOMPARE(listed_numbers(), std::set<int>({41, 42}));
-    QVERIFY(highlighted_rows().isEmpty());
+    QCOMPARE(user->listed_numbers(), std::set<int>({41, 42}));
+    QVERIFY(user->highlighted_rows().isEmpty());
 
     // Nothing was left pending on the session: another writer gets through, and the next
     // delete commits on its own.
     fixture->exec(QStringLiteral("DROP TRIGGER keep_entries"));
-    insert(43, QStringLiteral("Question 43"));
-    click_row(row_of(42));
+    fixture->insert_question(43, QStringLiteral("Question 43"));
+    user->click_row(user->row_of(42));
     QTest::mouseClick(window()->cb_delete, Qt::LeftButton);
     QCOMPARE(boxes.boxes.size(), 1);
     QVERIFY(!fixture->find(42).has_value());
-    QCOMPARE(listed_numbers(), std::set<int>({41, 43}));
+    QCOMPARE(user->listed_numbers(), std::set<int>({41, 43}));
 }
 
 void tst_w_search::rejected_search_reports_once_and_keeps_criteria()
 {
-    insert(1, QStringLiteral("pump"));
+    fixture->insert_question(1, QStringLiteral("pump"));
     test_support::message_recorder boxes;
-    open_window();
-    search_for(QString());
-    click_row(1);
+    user->open_search_window();
+    user->search_for(QString());
+    user->click_row(1);
     QCOMPARE(list()->rowCount(), 1);
 
     window()->uo_prvi->ddlb_veza->setCurrentIndex(1);
@@ -569,7 +467,7 @@ void tst_w_search::rejected_search_reports_once_and_keeps_criteria()
     QCOMPARE(boxes.boxes[0].title, QStringLiteral("Search"));
     QVERIFY2(boxes.boxes[0].text.contains(QStringLiteral("faq")), qPrintable(boxes.boxes[0].text));
     QCOMPARE(list()->rowCount(), 0);
-    QVERIFY(highlighted_rows().isEmpty());
+    QVERIFY(user->highlighted_rows().isEmpty());
     QCOMPARE(window()->uo_prvi->sle_trazi->text(), QStringLiteral("pump"));
     QCOMPARE(window()->uo_drugi->sle_trazi->text(), QStringLiteral("x"));
     QCOMPARE(window()->uo_prvi->ddlb_veza->currentText(), QStringLiteral("OR"));
@@ -579,9 +477,9 @@ void tst_w_search::rejected_search_reports_once_and_keeps_criteria()
 
 void tst_w_search::search_without_a_connection_reports_it()
 {
-    insert(1, QStringLiteral("pump"));
+    fixture->insert_question(1, QStringLiteral("pump"));
     test_support::message_recorder boxes;
-    open_window();
+    user->open_search_window();
     app->sqlca->disconnect();
     QTest::mouseClick(window()->cb_search, Qt::LeftButton);
     QCOMPARE(boxes.boxes.size(), 1);
@@ -592,7 +490,7 @@ void tst_w_search::search_without_a_connection_reports_it()
 
 void tst_w_search::closing_the_window_closes_the_entry_window()
 {
-    open_window();
+    user->open_search_window();
     QTest::mouseClick(window()->cb_new, Qt::LeftButton);
     QVERIFY(!app->w_main.isNull());
     QVERIFY(app->w_main->isVisible());

@@ -1,28 +1,15 @@
 // What the search window adds for everyday desktop use: the status line, Enter in a search
 // text, and the tooltip of a list row; all on top of the window's own behaviour.
 
-#include <QComboBox>
 #include <QGroupBox>
 #include <QHelpEvent>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QStatusBar>
-#include <QTableView>
-#include <QTest>
 #include <QTextDocument>
 #include <QToolTip>
 #include <memory>
 
-#include "dw_pretraga.h"
-#include "faq_fixture.h"
-#include "message_recorder.h"
-#include "yes_no_answerer.h"
 #include "platform.h"
-#include "tarvo.h"
-#include "test_app.h"
-#include "uo_srch1.h"
-#include "w_search.h"
-#include "unexpected_dialogs.h"
+#include "window_driver.h"
 
 namespace {
 
@@ -51,17 +38,15 @@ private slots:
     void tooltip_shows_the_whole_row();
 
 private:
-    void open_window();
     w_search* window() const { return app->w_search; }
-    QTableView* view() const { return window()->dw_search; }
+    result_list_view* view() const { return user->list_view(); }
     QString status() const { return window()->st_status->currentMessage(); }
-    void insert(int rbr, const QString& pitanje, const QString& proizvod = QStringLiteral("Pump P-1"));
-    void search_for(const QString& text);
     // Asks the list for the tooltip at a point of its viewport, as the window system does.
     void hover(QPoint position);
 
     std::unique_ptr<test_support::faq_fixture> fixture;
-    std::unique_ptr<tarvo> app;
+    std::unique_ptr<test_support::client> user; // the search window opens in each test
+    tarvo* app = nullptr;
 };
 
 void tst_w_search_desktop::initTestCase() { fixture = std::make_unique<test_support::faq_fixture>(); }
@@ -69,34 +54,14 @@ void tst_w_search_desktop::initTestCase() { fixture = std::make_unique<test_supp
 void tst_w_search_desktop::init()
 {
     fixture->recreate_table();
-    app = std::make_unique<tarvo>();
-    test_support::make_app(*app);
+    user = std::make_unique<test_support::client>(test_support::client::without_search_window);
+    app = &user->app;
 }
 
 void tst_w_search_desktop::cleanup()
 {
     QToolTip::hideText();
-    app.reset();
-}
-
-void tst_w_search_desktop::open_window()
-{
-    app->w_search = new w_search(*app);
-    window()->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window()));
-}
-
-void tst_w_search_desktop::insert(int rbr, const QString& pitanje, const QString& proizvod)
-{
-    fixture->insert(rbr, QStringLiteral("keys"), pitanje, QStringLiteral("01/02/2020"), proizvod,
-                    QStringLiteral("LOT-1"), QStringLiteral("answer"));
-}
-
-void tst_w_search_desktop::search_for(const QString& text)
-{
-    window()->uo_prvi->sle_trazi->clear();
-    QTest::keyClicks(window()->uo_prvi->sle_trazi, text);
-    QTest::mouseClick(window()->cb_search, Qt::LeftButton);
+    user.reset();
 }
 
 void tst_w_search_desktop::hover(QPoint position)
@@ -107,26 +72,25 @@ void tst_w_search_desktop::hover(QPoint position)
 
 void tst_w_search_desktop::status_line_counts_the_listed_entries()
 {
-    insert(1, QStringLiteral("Pump does not start"));
-    insert(2, QStringLiteral("Pump is loud"));
-    insert(3, QStringLiteral("Display stays dark"));
+    fixture->insert_question(1, QStringLiteral("Pump does not start"));
+    fixture->insert_question(2, QStringLiteral("Pump is loud"));
+    fixture->insert_question(3, QStringLiteral("Display stays dark"));
     test_support::message_recorder boxes;
-    open_window();
+    user->open_search_window();
     // Connected, nothing searched yet: nothing to say.
     QCOMPARE(status(), QString());
 
-    search_for(QStringLiteral("dark"));
+    user->search_for(QStringLiteral("dark"));
     QCOMPARE(status(), QStringLiteral("1 entry"));
-    search_for(QStringLiteral("Pump"));
+    user->search_for(QStringLiteral("Pump"));
     QCOMPARE(status(), QStringLiteral("2 entries"));
-    search_for(QStringLiteral("no such question"));
+    user->search_for(QStringLiteral("no such question"));
     QCOMPARE(status(), QStringLiteral("No entries"));
-    search_for(QString());
+    user->search_for(QString());
     QCOMPARE(status(), QStringLiteral("3 entries"));
 
     // Every refresh counts too: the one after a confirmed delete.
-    QTest::mouseClick(view()->viewport(), Qt::LeftButton, {},
-                      view()->visualRect(window()->pretraga->index(0, dw_pretraga::proizvod_column)).center());
+    user->click_row(1);
     QVERIFY(app->rbr > 0);
     test_support::yes_no_answerer answers(QStringLiteral("cb_da"));
     QTest::mouseClick(window()->cb_delete, Qt::LeftButton);
@@ -134,15 +98,15 @@ void tst_w_search_desktop::status_line_counts_the_listed_entries()
     QCOMPARE(fixture->count(), 2);
     QCOMPARE(status(), QStringLiteral("Entry %1 deleted · 2 entries").arg(app->rbr));
     // The next search counts alone again.
-    search_for(QString());
+    user->search_for(QString());
     QCOMPARE(status(), QStringLiteral("2 entries"));
     QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
 }
 
 void tst_w_search_desktop::status_line_sits_below_the_frame()
 {
-    open_window();
-    search_for(QString());
+    user->open_search_window();
+    user->search_for(QString());
     QStatusBar* line = window()->st_status;
     QVERIFY(line->isVisible());
     // Inside the window's own size, under the group box, along the whole bottom edge.
@@ -160,14 +124,14 @@ void tst_w_search_desktop::status_line_sits_below_the_frame()
 
 void tst_w_search_desktop::status_line_reports_a_failed_search()
 {
-    insert(1, QStringLiteral("pump"));
+    fixture->insert_question(1, QStringLiteral("pump"));
     test_support::message_recorder boxes;
-    open_window();
-    search_for(QString());
+    user->open_search_window();
+    user->search_for(QString());
     QCOMPARE(status(), QStringLiteral("1 entry"));
 
     fixture->exec(QStringLiteral("DROP TABLE faq"));
-    search_for(QStringLiteral("pump"));
+    user->search_for(QStringLiteral("pump"));
     QCOMPARE(boxes.boxes.size(), 1);
     QVERIFY2(status().startsWith(QStringLiteral("Search failed: ")), qPrintable(status()));
     QVERIFY2(status().contains(QStringLiteral("faq")), qPrintable(status()));
@@ -176,7 +140,7 @@ void tst_w_search_desktop::status_line_reports_a_failed_search()
 
     // The next good search replaces it.
     fixture->recreate_table();
-    search_for(QStringLiteral("pump"));
+    user->search_for(QStringLiteral("pump"));
     QCOMPARE(status(), QStringLiteral("No entries"));
     QCOMPARE(window()->st_status->toolTip(), QString());
 }
@@ -184,21 +148,14 @@ void tst_w_search_desktop::status_line_reports_a_failed_search()
 void tst_w_search_desktop::failed_connection_shows_in_the_status_line_only()
 {
     // The start-up sequence (connect, then open the window) on a data source that is not defined.
-    tarvo offline;
-    offline.connection_name = QStringLiteral("sqlca_offline");
-    offline.create();
-    offline.sqlca->DBMS = QStringLiteral("ODBC");
-    offline.sqlca->AutoCommit = false;
-    offline.sqlca->DBParm = QStringLiteral("ConnectString='DSN=TARVO_NO_SUCH_SOURCE;UID=mirt;PWD=mirt'");
-    offline.sqlca->connect();
+    test_support::client user_offline(test_support::client::without_search_window, QStringLiteral("TARVO_NO_SUCH_SOURCE"));
+    tarvo& offline = user_offline.app;
     QVERIFY(!offline.sqlca->connected());
     const QString reason = offline.sqlca->SQLErrText;
     QVERIFY2(reason.contains(QStringLiteral("Data source name not found")), qPrintable(reason));
 
     test_support::message_recorder boxes;
-    offline.w_search = new w_search(offline);
-    offline.w_search->show();
-    QVERIFY(QTest::qWaitForWindowExposed(offline.w_search));
+    user_offline.open_search_window();
     QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
     QCOMPARE(offline.w_search->st_status->currentMessage(), QStringLiteral("Not connected: ") + reason.simplified());
     QCOMPARE(offline.w_search->st_status->toolTip(), QStringLiteral("Not connected: ") + reason);
@@ -213,10 +170,10 @@ void tst_w_search_desktop::failed_connection_shows_in_the_status_line_only()
 
 void tst_w_search_desktop::enter_in_either_search_text_searches()
 {
-    insert(1, QStringLiteral("Pump does not start"));
-    insert(2, QStringLiteral("Display stays dark"), QStringLiteral("Monitor M-2"));
+    fixture->insert_question(1, QStringLiteral("Pump does not start"));
+    fixture->insert_question(2, QStringLiteral("Display stays dark"), QStringLiteral("Monitor M-2"));
     test_support::message_recorder boxes;
-    open_window();
+    user->open_search_window();
     w_search* w = window();
 
     QTest::keyClicks(w->uo_prvi->sle_trazi, QStringLiteral("Pump"));
@@ -244,8 +201,8 @@ void tst_w_search_desktop::enter_in_either_search_text_searches()
 
 void tst_w_search_desktop::enter_elsewhere_does_not_search()
 {
-    insert(1, QStringLiteral("Pump does not start"));
-    open_window();
+    fixture->insert_question(1, QStringLiteral("Pump does not start"));
+    user->open_search_window();
     QTest::keyClick(window()->uo_prvi->ddlb_polje, Qt::Key_Return);
     QTest::keyClick(view(), Qt::Key_Return);
     QCOMPARE(window()->pretraga->rowCount(), 0);
@@ -257,10 +214,10 @@ void tst_w_search_desktop::tooltip_shows_the_whole_row()
 {
     const QString question = QStringLiteral("Why does the <pump> & valve stop? ") + QString(300, QLatin1Char('x'))
                              + QStringLiteral("\nSecond line");
-    insert(1, question, QStringLiteral("Pump \"P-1\" <deluxe>"));
-    insert(2, QStringLiteral("Short one"), QStringLiteral("Monitor M-2"));
-    open_window();
-    search_for(QString());
+    fixture->insert_question(1, question, QStringLiteral("Pump \"P-1\" <deluxe>"));
+    fixture->insert_question(2, QStringLiteral("Short one"), QStringLiteral("Monitor M-2"));
+    user->open_search_window();
+    user->search_for(QString());
     QCOMPARE(window()->pretraga->rowCount(), 2);
     const int long_row = window()->pretraga->item_number(1) == 1 ? 0 : 1;
     const QString expected =

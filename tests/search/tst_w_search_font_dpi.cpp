@@ -4,29 +4,17 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTableView>
-#include <QTest>
 #include <QTextEdit>
 #include <memory>
 
-#include "dw_pretraga.h"
-#include "faq_fixture.h"
 #include "platform.h"
-#include "tarvo.h"
-#include "test_app.h"
-#include "uo_srch1.h"
 #include "w_da_ne.h"
-#include "w_main.h"
-#include "w_search.h"
-#include "unexpected_dialogs.h"
+#include "window_driver.h"
 
 namespace {
 
@@ -70,7 +58,8 @@ private slots:
 
 private:
     std::unique_ptr<test_support::faq_fixture> fixture;
-    std::unique_ptr<tarvo> app;
+    std::unique_ptr<test_support::client> user;
+    tarvo* app = nullptr;
 };
 
 void tst_w_search_font_dpi::initTestCase()
@@ -82,11 +71,8 @@ void tst_w_search_font_dpi::initTestCase()
     fixture = std::make_unique<test_support::faq_fixture>();
     fixture->recreate_table();
     fixture->load_sample_entries();
-    app = std::make_unique<tarvo>();
-    test_support::make_app(*app);
-    app->w_search = new w_search(*app);
-    app->w_search->show();
-    QVERIFY(QTest::qWaitForWindowExposed(app->w_search));
+    user = std::make_unique<test_support::client>();
+    app = &user->app;
 }
 
 void tst_w_search_font_dpi::cleanup()

@@ -1,24 +1,12 @@
 // The search window from the keyboard: Enter and Delete in the list, the shortcuts, Enter on a
 // focused button, and the frame that shows which row has the focus.
 
-#include <QApplication>
-#include <QComboBox>
 #include <QImage>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <memory>
 
-#include "dw_pretraga.h"
-#include "faq_fixture.h"
-#include "message_recorder.h"
-#include "yes_no_answerer.h"
-#include "tarvo.h"
-#include "test_app.h"
-#include "uo_srch1.h"
-#include "w_main.h"
-#include "w_search.h"
-#include "unexpected_dialogs.h"
+#include "window_driver.h"
+
+using test_support::focus;
 
 namespace {
 
@@ -45,18 +33,15 @@ private slots:
     void focused_row_is_framed();
 
 private:
+    // The search window, active; the list shows the four entries.
     void open_window();
     w_search* window() const { return app->w_search; }
-    result_list_view* view() const { return window()->dw_search; }
-    dw_pretraga* list() const { return window()->pretraga; }
-    void insert(int rbr, const QString& pitanje);
-    void search_all();
-    void focus(QWidget* widget);
-    QList<int> highlighted_rows() const;
-    void click_row(int row);
+    result_list_view* view() const { return user->list_view(); }
+    dw_pretraga* list() const { return user->list(); }
 
     std::unique_ptr<test_support::faq_fixture> fixture;
-    std::unique_ptr<tarvo> app;
+    std::unique_ptr<test_support::client> user;
+    tarvo* app = nullptr;
 };
 
 void tst_w_search_keys::initTestCase() { fixture = std::make_unique<test_support::faq_fixture>(); }
@@ -65,66 +50,33 @@ void tst_w_search_keys::init()
 {
     fixture->recreate_table();
     for (int rbr = 11; rbr <= 14; ++rbr)
-        insert(rbr, QStringLiteral("Question %1").arg(rbr));
-    app = std::make_unique<tarvo>();
-    test_support::make_app(*app);
+        fixture->insert_question(rbr, QStringLiteral("Question %1").arg(rbr));
+    user = std::make_unique<test_support::client>(test_support::client::without_search_window);
+    app = &user->app;
 }
 
-void tst_w_search_keys::cleanup() { app.reset(); }
+void tst_w_search_keys::cleanup() { user.reset(); }
 
 void tst_w_search_keys::open_window()
 {
-    app->w_search = new w_search(*app);
-    window()->show();
+    user->open_search_window();
     window()->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window()));
-}
-
-void tst_w_search_keys::insert(int rbr, const QString& pitanje)
-{
-    fixture->insert(rbr, QStringLiteral("keys"), pitanje, QStringLiteral("01/02/2020"), QStringLiteral("Pump P-1"),
-                    QStringLiteral("LOT-1"), QStringLiteral("answer"));
-}
-
-void tst_w_search_keys::search_all()
-{
-    window()->uo_prvi->sle_trazi->clear();
-    QTest::mouseClick(window()->cb_search, Qt::LeftButton);
+    user->search_for();
     QCOMPARE(list()->rowCount(), 4);
-}
-
-void tst_w_search_keys::focus(QWidget* widget)
-{
-    widget->setFocus(Qt::TabFocusReason);
-    QTRY_COMPARE(QApplication::focusWidget(), widget);
-}
-
-QList<int> tst_w_search_keys::highlighted_rows() const
-{
-    QList<int> rows;
-    for (const QModelIndex& index : view()->selectionModel()->selectedRows())
-        rows << index.row() + 1;
-    return rows;
-}
-
-void tst_w_search_keys::click_row(int row)
-{
-    QTest::mouseClick(view()->viewport(), Qt::LeftButton, {},
-                      view()->visualRect(list()->index(row - 1, dw_pretraga::proizvod_column)).center());
 }
 
 void tst_w_search_keys::enter_opens_the_focused_row_as_a_double_click()
 {
     test_support::message_recorder boxes;
     open_window();
-    search_all();
 
     // Tabbing into the list focuses its first row; the arrows move the focus, nothing else.
     focus(view());
     QCOMPARE(view()->currentIndex().row(), 0);
     QTest::keyClick(view(), Qt::Key_Down);
     QTest::keyClick(view(), Qt::Key_Down);
-    QVERIFY(highlighted_rows().isEmpty());
+    QVERIFY(user->highlighted_rows().isEmpty());
     QCOMPARE(app->rbr, 0);
     QVERIFY(app->w_main.isNull());
 
@@ -132,7 +84,7 @@ void tst_w_search_keys::enter_opens_the_focused_row_as_a_double_click()
     QTest::keyClick(view(), Qt::Key_Return);
     const int third = *list()->item_number(3);
     QCOMPARE(app->rbr, third);
-    QCOMPARE(highlighted_rows(), QList<int>({3}));
+    QCOMPARE(user->highlighted_rows(), QList<int>({3}));
     QVERIFY(!app->w_main.isNull());
     QVERIFY(app->w_main->isVisible());
     QCOMPARE(app->w_main->sle_rbr->text(), QString::number(third));
@@ -143,7 +95,7 @@ void tst_w_search_keys::enter_opens_the_focused_row_as_a_double_click()
     QTest::keyClick(view(), Qt::Key_Enter, Qt::KeypadModifier);
     const int second = *list()->item_number(2);
     QCOMPARE(app->rbr, second);
-    QCOMPARE(highlighted_rows(), QList<int>({2}));
+    QCOMPARE(user->highlighted_rows(), QList<int>({2}));
     QCOMPARE(app->w_main->sle_rbr->text(), QString::number(second));
 
     // With Ctrl held, Enter opens nothing.
@@ -158,7 +110,6 @@ void tst_w_search_keys::delete_key_is_the_delete_button()
 {
     test_support::message_recorder boxes;
     open_window();
-    search_all();
 
     // No current entry: nothing is asked.
     {
@@ -170,7 +121,7 @@ void tst_w_search_keys::delete_key_is_the_delete_button()
     }
 
     // The current entry is the highlighted one, as for the button, wherever the focus is.
-    click_row(2);
+    user->click_row(2);
     const int chosen = app->rbr;
     QTest::keyClick(view(), Qt::Key_Down);
     {
@@ -182,7 +133,7 @@ void tst_w_search_keys::delete_key_is_the_delete_button()
     {
         test_support::yes_no_answerer answers(QStringLiteral("cb_da"));
         QTest::keyClick(view(), Qt::Key_Delete);
-        QCOMPARE(answers.questions, QStringList({QString(54, QLatin1Char(' ')) + "Would you like to delete FAQ entry?"}));
+        QCOMPARE(answers.questions, QStringList({test_support::delete_question}));
     }
     QCOMPARE(fixture->count(), 3);
     QVERIFY(!fixture->find(chosen).has_value());
@@ -194,7 +145,7 @@ void tst_w_search_keys::delete_key_is_the_delete_button()
     QVERIFY(QTest::qWaitForWindowActive(window()));
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view()));
     QCOMPARE(view()->currentIndex().row(), 0);
-    QVERIFY(highlighted_rows().isEmpty());
+    QVERIFY(user->highlighted_rows().isEmpty());
     QTest::keyClick(view(), Qt::Key_Down);
     QTest::keyClick(view(), Qt::Key_Return);
     QCOMPARE(app->rbr, *list()->item_number(2));
@@ -206,8 +157,7 @@ void tst_w_search_keys::shortcuts_for_new_and_find()
 {
     test_support::message_recorder boxes;
     open_window();
-    search_all();
-    click_row(1);
+    user->click_row(1);
     const int chosen = app->rbr;
 
     // Ctrl+N is "New FAQ", from wherever the focus is; the current entry stays.
@@ -251,8 +201,7 @@ void tst_w_search_keys::enter_presses_the_focused_button()
     QFETCH(int, key);
     test_support::message_recorder boxes;
     open_window();
-    search_all();
-    click_row(4);
+    user->click_row(4);
     const int chosen = app->rbr;
     window()->uo_prvi->sle_trazi->setText(QStringLiteral("nothing like this"));
 
@@ -279,7 +228,6 @@ void tst_w_search_keys::enter_presses_the_focused_button()
 void tst_w_search_keys::no_button_becomes_a_default()
 {
     open_window();
-    search_all();
     const QList<QPushButton*> buttons = window()->findChildren<QPushButton*>();
     QCOMPARE(buttons.size(), 5);
     for (QPushButton* focused : buttons) {
@@ -301,7 +249,6 @@ void tst_w_search_keys::no_button_becomes_a_default()
 void tst_w_search_keys::focused_row_is_framed()
 {
     open_window();
-    search_all();
     const QRgb base = view()->palette().color(QPalette::Base).rgb();
     const QRgb highlight = view()->palette().color(QPalette::Active, QPalette::Highlight).rgb();
     const auto row_rect = [&](int row) {
@@ -344,8 +291,8 @@ void tst_w_search_keys::focused_row_is_framed()
     QVERIFY(!framed(image, 3, base));
 
     // The highlighted row keeps its highlight and shows the frame too.
-    click_row(3);
-    QCOMPARE(highlighted_rows(), QList<int>({3}));
+    user->click_row(3);
+    QCOMPARE(user->highlighted_rows(), QList<int>({3}));
     image = view()->viewport()->grab().toImage();
     QVERIFY(framed(image, 3, highlight));
     QVERIFY(!framed(image, 2, base));
@@ -355,7 +302,7 @@ void tst_w_search_keys::focused_row_is_framed()
     image = view()->viewport()->grab().toImage();
     QVERIFY(!framed(image, 3, highlight));
     QVERIFY(view()->focus_frame().isEmpty());
-    QCOMPARE(highlighted_rows(), QList<int>({3}));
+    QCOMPARE(user->highlighted_rows(), QList<int>({3}));
 }
 
 TARVO_TEST_MAIN(tst_w_search_keys)

@@ -2,28 +2,14 @@
 // fit ends in "…", and the list grows with the window while everything else keeps its place.
 
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QImage>
-#include <QLineEdit>
 #include <QPaintEvent>
-#include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTest>
 #include <memory>
-#include <optional>
 
-#include "dw_pretraga.h"
-#include "faq_fixture.h"
-#include "message_recorder.h"
 #include "platform.h"
-#include "tarvo.h"
-#include "test_app.h"
-#include "uo_srch1.h"
-#include "w_main.h"
-#include "w_search.h"
-#include "unexpected_dialogs.h"
+#include "window_driver.h"
 
 namespace {
 
@@ -107,20 +93,21 @@ private slots:
     void list_grows_with_the_window();
 
 private:
+    // The search window listing every entry.
     void open_window();
     w_search* window() const { return app->w_search; }
-    result_list_view* view() const { return window()->dw_search; }
-    dw_pretraga* list() const { return window()->pretraga; }
+    result_list_view* view() const { return user->list_view(); }
+    dw_pretraga* list() const { return user->list(); }
     QScrollBar* sideways() const { return view()->horizontalScrollBar(); }
-    void insert(int rbr, const QString& pitanje, const QString& proizvod = QStringLiteral("Pump P-1"));
-    void search_all();
-    int row_of(int rbr) const;
+    // The 0-based row of entry rbr; -1 when none lists it.
+    int row_of(int rbr) const { return user->row_of(rbr) - 1; }
     QRect cell(int row, int column) const { return view()->visualRect(list()->index(row, column)); }
     // Every control's geometry but the two that grow with the window.
     QList<QRect> fixed_geometries() const;
 
     std::unique_ptr<test_support::faq_fixture> fixture;
-    std::unique_ptr<tarvo> app;
+    std::unique_ptr<test_support::client> user;
+    tarvo* app = nullptr;
 };
 
 void tst_w_search_list::initTestCase() { fixture = std::make_unique<test_support::faq_fixture>(); }
@@ -128,38 +115,16 @@ void tst_w_search_list::initTestCase() { fixture = std::make_unique<test_support
 void tst_w_search_list::init()
 {
     fixture->recreate_table();
-    app = std::make_unique<tarvo>();
-    test_support::make_app(*app);
+    user = std::make_unique<test_support::client>(test_support::client::without_search_window);
+    app = &user->app;
 }
 
-void tst_w_search_list::cleanup() { app.reset(); }
+void tst_w_search_list::cleanup() { user.reset(); }
 
 void tst_w_search_list::open_window()
 {
-    app->w_search = new w_search(*app);
-    window()->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window()));
-}
-
-void tst_w_search_list::insert(int rbr, const QString& pitanje, const QString& proizvod)
-{
-    fixture->insert(rbr, QStringLiteral("keys"), pitanje, QStringLiteral("01/02/2020"), proizvod,
-                    QStringLiteral("LOT-1"), QStringLiteral("answer"));
-}
-
-void tst_w_search_list::search_all()
-{
-    window()->uo_prvi->sle_trazi->clear();
-    window()->uo_drugi->sle_trazi->clear();
-    QTest::mouseClick(window()->cb_search, Qt::LeftButton);
-}
-
-int tst_w_search_list::row_of(int rbr) const
-{
-    for (int row = 1; row <= list()->rowCount(); ++row)
-        if (list()->item_number(row) == rbr)
-            return row - 1;
-    return -1;
+    user->open_search_window();
+    user->search_for();
 }
 
 QList<QRect> tst_w_search_list::fixed_geometries() const
@@ -175,10 +140,9 @@ QList<QRect> tst_w_search_list::fixed_geometries() const
 void tst_w_search_list::clicks_and_keys_never_scroll_sideways()
 {
     fixture->load_sample_entries();
-    insert(901, long_question);
+    fixture->insert_question(901, long_question);
     test_support::message_recorder boxes;
     open_window();
-    search_all();
     QVERIFY(list()->rowCount() > 20);
     QVERIFY(sideways()->maximum() > 0);
     QCOMPARE(sideways()->value(), 0);
@@ -228,10 +192,9 @@ void tst_w_search_list::clicks_and_keys_never_scroll_sideways()
 
 void tst_w_search_list::long_texts_end_in_an_ellipsis()
 {
-    insert(1, long_question);
-    insert(2, QStringLiteral("Short question T"), long_product);
+    fixture->insert_question(1, long_question);
+    fixture->insert_question(2, QStringLiteral("Short question T"), long_product);
     open_window();
-    search_all();
     QCOMPARE(list()->rowCount(), 2);
     const int long_row = row_of(1);
     const int short_row = row_of(2);
@@ -281,9 +244,8 @@ void tst_w_search_list::sideways_scroll_repaints_the_whole_list()
 {
     // Where a text is cut depends on the scroll position: a sideways scroll must not leave the
     // "…" of the previous position in the middle of a text.
-    insert(1, long_question);
+    fixture->insert_question(1, long_question);
     open_window();
-    search_all();
     QVERIFY(sideways()->maximum() > 40);
     paint_watcher watcher(view()->viewport());
     view()->viewport()->update();
@@ -301,7 +263,6 @@ void tst_w_search_list::list_grows_with_the_window()
 {
     fixture->load_sample_entries();
     open_window();
-    search_all();
     w_search* w = window();
     QStatusBar* line = w->st_status;
 

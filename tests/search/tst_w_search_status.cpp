@@ -2,25 +2,12 @@
 // the last save or delete did, also when the entry is not among the listed rows.
 
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QTest>
 #include <memory>
 
-#include "dw_pretraga.h"
-#include "faq_fixture.h"
-#include "message_recorder.h"
-#include "yes_no_answerer.h"
-#include "multiline_edit.h"
 #include "private_odbc.h"
-#include "tarvo.h"
-#include "test_app.h"
-#include "uo_srch1.h"
-#include "w_main.h"
-#include "w_search.h"
-#include "unexpected_dialogs.h"
+#include "window_driver.h"
 
 using test_support::backend;
 
@@ -65,17 +52,15 @@ private slots:
     void tells_the_delete();
 
 private:
-    void open_window(tarvo& application);
     w_search* window() const { return app->w_search; }
     QString status() const { return window()->st_status->currentMessage(); }
     QString source() const { return window()->st_source->text(); }
-    void insert(int rbr, const QString& pitanje);
-    void search_for(const QString& text);
     // The data source as the fixture defined it.
     QString expected_source() const;
 
     std::unique_ptr<test_support::faq_fixture> fixture;
-    std::unique_ptr<tarvo> app;
+    std::unique_ptr<test_support::client> user; // the search window opens in each test
+    tarvo* app = nullptr;
 };
 
 void tst_w_search_status::initTestCase() { fixture = std::make_unique<test_support::faq_fixture>(); }
@@ -83,30 +68,11 @@ void tst_w_search_status::initTestCase() { fixture = std::make_unique<test_suppo
 void tst_w_search_status::init()
 {
     fixture->recreate_table();
-    app = std::make_unique<tarvo>();
-    test_support::make_app(*app);
+    user = std::make_unique<test_support::client>(test_support::client::without_search_window);
+    app = &user->app;
 }
 
-void tst_w_search_status::cleanup() { app.reset(); }
-
-void tst_w_search_status::open_window(tarvo& application)
-{
-    application.w_search = new w_search(application);
-    application.w_search->show();
-    QVERIFY(QTest::qWaitForWindowExposed(application.w_search));
-}
-
-void tst_w_search_status::insert(int rbr, const QString& pitanje)
-{
-    fixture->insert(rbr, QStringLiteral("keys"), pitanje, QStringLiteral("01/02/2020"), QStringLiteral("Pump P-1"),
-                    QStringLiteral("LOT-1"), QStringLiteral("answer"));
-}
-
-void tst_w_search_status::search_for(const QString& text)
-{
-    window()->uo_prvi->sle_trazi->setText(text);
-    QTest::mouseClick(window()->cb_search, Qt::LeftButton);
-}
+void tst_w_search_status::cleanup() { user.reset(); }
 
 QString tst_w_search_status::expected_source() const
 {
@@ -117,9 +83,9 @@ QString tst_w_search_status::expected_source() const
 
 void tst_w_search_status::names_the_data_source()
 {
-    insert(1, QStringLiteral("Pump does not start"));
+    fixture->insert_question(1, QStringLiteral("Pump does not start"));
     test_support::message_recorder boxes;
-    open_window(*app);
+    user->open_search_window();
 
     // From the start, before anything is searched, at the right end of the line.
     QCOMPARE(source(), expected_source());
@@ -128,7 +94,7 @@ void tst_w_search_status::names_the_data_source()
     QCOMPARE(status(), QString());
 
     // Next to the count, which changes with every search while the data source stays.
-    search_for(QStringLiteral("Pump"));
+    user->search_for(QStringLiteral("Pump"));
     QCOMPARE(status(), QStringLiteral("1 entry"));
     QCOMPARE(source(), expected_source());
     QVERIFY(window()->st_source->geometry().left() > window()->st_status->fontMetrics().horizontalAdvance(status()));
@@ -158,16 +124,11 @@ void tst_w_search_status::names_a_socket_or_an_unusual_file_name()
         expected = QStringLiteral("FAQ_FILE: SQLite ") + file;
     }
     // The start-up sequence, on that data source.
-    tarvo other_app;
-    other_app.connection_name = QStringLiteral("sqlca_other");
-    other_app.create();
-    other_app.sqlca->DBMS = QStringLiteral("ODBC");
-    other_app.sqlca->AutoCommit = false;
-    other_app.sqlca->DBParm = QStringLiteral("ConnectString='DSN=%1;UID=mirt;PWD=mirt'")
-                                  .arg(expected.left(expected.indexOf(QLatin1Char(':'))));
-    other_app.sqlca->connect();
+    test_support::client other_user(test_support::client::without_search_window,
+                                    expected.left(expected.indexOf(QLatin1Char(':'))));
+    tarvo& other_app = other_user.app;
     QVERIFY2(other_app.sqlca->connected(), qPrintable(other_app.sqlca->SQLErrText));
-    open_window(other_app);
+    other_user.open_search_window();
     other_app.w_search->resize(other_app.w_search->st_source->fontMetrics().horizontalAdvance(expected) * 2,
                                other_app.w_search->height());
     QTRY_COMPARE(other_app.w_search->st_source->text(), expected);
@@ -176,20 +137,17 @@ void tst_w_search_status::names_a_socket_or_an_unusual_file_name()
 
 void tst_w_search_status::no_data_source_without_a_connection()
 {
-    tarvo offline;
-    offline.connection_name = QStringLiteral("sqlca_offline");
-    offline.create();
-    offline.sqlca->DBParm = QStringLiteral("ConnectString='DSN=TARVO_NO_SUCH_SOURCE;UID=mirt;PWD=mirt'");
-    offline.sqlca->connect();
+    test_support::client user_offline(test_support::client::without_search_window, QStringLiteral("TARVO_NO_SUCH_SOURCE"));
+    tarvo& offline = user_offline.app;
     QVERIFY(!offline.sqlca->connected());
-    open_window(offline);
+    user_offline.open_search_window();
     QVERIFY(offline.w_search->st_status->currentMessage().startsWith(QStringLiteral("Not connected: ")));
     QVERIFY(offline.w_search->st_source->isHidden());
 }
 
 void tst_w_search_status::long_data_source_is_shortened_in_the_middle()
 {
-    open_window(*app);
+    user->open_search_window();
     const QString whole = expected_source();
     QCOMPARE(source(), whole);
 
@@ -208,10 +166,10 @@ void tst_w_search_status::long_data_source_is_shortened_in_the_middle()
 
 void tst_w_search_status::tells_the_save_of_an_entry_not_listed()
 {
-    insert(1, QStringLiteral("Pump does not start"));
+    fixture->insert_question(1, QStringLiteral("Pump does not start"));
     test_support::message_recorder boxes;
-    open_window(*app);
-    search_for(QStringLiteral("Pump"));
+    user->open_search_window();
+    user->search_for(QStringLiteral("Pump"));
     QCOMPARE(status(), QStringLiteral("1 entry"));
 
     // A new entry the search does not list: the line says it was stored.
@@ -226,13 +184,13 @@ void tst_w_search_status::tells_the_save_of_an_entry_not_listed()
     QCOMPARE(fixture->find(2)->pitanje, QStringLiteral("Display stays dark"));
 
     // The next search tells only its own outcome.
-    search_for(QStringLiteral("dark"));
+    user->search_for(QStringLiteral("dark"));
     QCOMPARE(status(), QStringLiteral("1 entry"));
 
     // The number the entry was stored under: another client took the one shown meanwhile.
     QTest::mouseClick(window()->cb_new, Qt::LeftButton);
     QCOMPARE(app->w_main->sle_rbr->text(), QStringLiteral("3"));
-    insert(3, QStringLiteral("stored by someone else"));
+    fixture->insert_question(3, QStringLiteral("stored by someone else"));
     app->w_main->mle_question->setPlainText(QStringLiteral("Fan is loud"));
     QTest::mouseClick(app->w_main->cb_save, Qt::LeftButton);
     QTRY_VERIFY(app->w_main.isNull());
@@ -240,9 +198,8 @@ void tst_w_search_status::tells_the_save_of_an_entry_not_listed()
     QCOMPARE(fixture->find(4)->pitanje, QStringLiteral("Fan is loud"));
 
     // A listed entry, changed.
-    search_for(QString());
-    QTest::mouseClick(window()->dw_search->viewport(), Qt::LeftButton, {},
-                      window()->dw_search->visualRect(window()->pretraga->index(0, dw_pretraga::proizvod_column)).center());
+    user->search_for(QString());
+    user->click_row(1);
     const int first = app->rbr;
     QTest::mouseClick(window()->cb_view, Qt::LeftButton);
     app->w_main->mle_odgovor->setPlainText(QStringLiteral("changed"));
@@ -254,10 +211,10 @@ void tst_w_search_status::tells_the_save_of_an_entry_not_listed()
 
 void tst_w_search_status::tells_nothing_after_a_failed_save()
 {
-    insert(1, QStringLiteral("Pump does not start"));
+    fixture->insert_question(1, QStringLiteral("Pump does not start"));
     test_support::message_recorder boxes;
-    open_window(*app);
-    search_for(QStringLiteral("Pump"));
+    user->open_search_window();
+    user->search_for(QStringLiteral("Pump"));
     QTest::mouseClick(window()->cb_new, Qt::LeftButton);
     app->w_main->mle_question->setPlainText(QStringLiteral("Display stays dark"));
 
@@ -269,19 +226,18 @@ void tst_w_search_status::tells_nothing_after_a_failed_save()
     QCOMPARE(status(), QStringLiteral("1 entry"));
 
     fixture->recreate_table();
-    search_for(QString());
+    user->search_for(QString());
     QCOMPARE(status(), QStringLiteral("No entries"));
 }
 
 void tst_w_search_status::tells_the_delete()
 {
-    insert(1, QStringLiteral("Pump does not start"));
-    insert(2, QStringLiteral("Pump is loud"));
+    fixture->insert_question(1, QStringLiteral("Pump does not start"));
+    fixture->insert_question(2, QStringLiteral("Pump is loud"));
     test_support::message_recorder boxes;
-    open_window(*app);
-    search_for(QStringLiteral("Pump"));
-    QTest::mouseClick(window()->dw_search->viewport(), Qt::LeftButton, {},
-                      window()->dw_search->visualRect(window()->pretraga->index(0, dw_pretraga::proizvod_column)).center());
+    user->open_search_window();
+    user->search_for(QStringLiteral("Pump"));
+    user->click_row(1);
     const int chosen = app->rbr;
     QVERIFY(chosen > 0);
 

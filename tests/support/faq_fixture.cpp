@@ -27,6 +27,12 @@ backend current_backend()
 
 QString backend_name(backend which) { return which == backend::postgresql ? QStringLiteral("postgresql") : QStringLiteral("sqlite"); }
 
+statements::entry_texts sample_entry(const QString& tag)
+{
+    return {tag + QStringLiteral(" keywords"), tag + QStringLiteral(" question"), tag + QStringLiteral(" product"),
+            tag + QStringLiteral(" lot"), tag + QStringLiteral(" answer")};
+}
+
 QString source_dir()
 {
     const QByteArray dir = qgetenv("TARVO_SOURCE_DIR");
@@ -45,9 +51,7 @@ faq_fixture::faq_fixture(backend which) : kind(which)
         pg_port = read_text(dir + QStringLiteral("/port")).trimmed().toInt();
         if (pg_port <= 0)
             qFatal("no test PostgreSQL server: %s/port is missing (run scripts/pg start)", qPrintable(dir));
-        odbc->write(QStringLiteral("FAQ"), QStringLiteral("PostgreSQL Unicode"),
-                    {QStringLiteral("Servername=127.0.0.1"), QStringLiteral("Port=%1").arg(pg_port),
-                        QStringLiteral("Database=faq")});
+        odbc->write(QStringLiteral("FAQ"), QStringLiteral("PostgreSQL Unicode"), postgresql_settings(pg_port));
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), admin_connection);
     db.setDatabaseName(QStringLiteral("FAQ"));
@@ -137,6 +141,17 @@ void faq_fixture::insert(int rbr, const QString& adresa, const QString& pitanje,
         query.addBindValue(*text);
     if (!query.exec())
         qFatal("test insert failed: %s", qPrintable(query.lastError().text()));
+}
+
+void faq_fixture::insert(int rbr, const statements::entry_texts& entry, const QString& datum)
+{
+    insert(rbr, entry.adresa, entry.pitanje, datum, entry.proizvod, entry.lot, entry.odgovor);
+}
+
+void faq_fixture::insert_question(int rbr, const QString& pitanje, const QString& proizvod)
+{
+    insert(rbr, QStringLiteral("keys"), pitanje, QStringLiteral("01/02/2020"), proizvod, QStringLiteral("LOT-1"),
+           QStringLiteral("answer"));
 }
 
 void faq_fixture::load_sample_entries() { run_script(source_dir() + QStringLiteral("/db/sample-entries.sql")); }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "private_odbc.h"
+#include "statements.h"
 
 namespace test_support {
 
@@ -21,6 +22,9 @@ QString backend_name(backend which);
 // The project's source folder (TARVO_SOURCE_DIR, set by CTest).
 QString source_dir();
 
+// Five texts that name the entry they belong to: "<tag> keywords", "<tag> question", and so on.
+statements::entry_texts sample_entry(const QString& tag);
+
 class faq_fixture {
 public:
     explicit faq_fixture(backend which = current_backend());
@@ -31,12 +35,18 @@ public:
     struct row {
         int rbr = 0;
         QString adresa, pitanje, datum, proizvod, lot, odgovor;
+        // The five texts the entry window shows.
+        statements::entry_texts texts() const { return {adresa, pitanje, proizvod, lot, odgovor}; }
     };
 
     // Empties faq and its history.
     void clear();
     void insert(int rbr, const QString& adresa, const QString& pitanje, const QString& datum,
                 const QString& proizvod, const QString& lot, const QString& odgovor);
+    void insert(int rbr, const statements::entry_texts& entry, const QString& datum);
+    // An entry told apart by its question and product alone: keywords "keys", dated 01/02/2020,
+    // LOT "LOT-1", answer "answer".
+    void insert_question(int rbr, const QString& pitanje, const QString& proizvod = QStringLiteral("Pump P-1"));
     void load_sample_entries();
     // Drops and creates the table and its history (faq_history, faq_restored and the triggers)
     // from the shipped schemas.

@@ -1,14 +1,26 @@
 #include "message_recorder.h"
 
+#include <utility>
+
 namespace test_support {
 
 message_recorder::message_recorder()
 {
     previous = platform::set_message_box_handler(
-        [this](const QString& title, const QString& text) { boxes.append({title, text}); });
+        [this](const QString& title, const QString& text) {
+            boxes.append({title, text});
+            if (action && title == trigger)
+                std::exchange(action, nullptr)();
+        });
 }
 
 message_recorder::~message_recorder() { platform::set_message_box_handler(std::move(previous)); }
+
+void message_recorder::when_shown(const QString& title, std::function<void()> meanwhile)
+{
+    trigger = title;
+    action = std::move(meanwhile);
+}
 
 QStringList message_recorder::titles() const
 {

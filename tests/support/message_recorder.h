@@ -1,9 +1,11 @@
 #pragma once
-// Answers message boxes instead of showing them, and keeps what they said.
+// Answers message boxes instead of showing them, and keeps what they said. While one lives,
+// message boxes are expected (see unexpected_dialogs.h).
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "platform.h"
 
@@ -27,8 +29,14 @@ public:
     // Title and text of every box, for readable failure output.
     QString summary() const;
 
+    // Runs `meanwhile` while the first box titled `title` is on the screen: the one moment
+    // between two statements that a test can reach from outside.
+    void when_shown(const QString& title, std::function<void()> meanwhile);
+
 private:
     platform::message_box_handler previous;
+    QString trigger;
+    std::function<void()> action;
 };
 
 } // namespace test_support

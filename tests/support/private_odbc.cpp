@@ -32,6 +32,14 @@ QString odbc_driver_path(const QString& library)
 
 QString like_extension_path() { return QStringLiteral(TARVO_LIKE_EXTENSION); }
 
+QStringList postgresql_settings(int port)
+{
+    // Protocol=7.4-1: on a failed statement psqlODBC rolls back the transaction, as the program
+    // does anyway, instead of setting a savepoint before every statement of a change.
+    return {QStringLiteral("Servername=127.0.0.1"), QStringLiteral("Port=%1").arg(port), QStringLiteral("Database=faq"),
+            QStringLiteral("Protocol=7.4-1")};
+}
+
 private_odbc::private_odbc()
 {
     if (!dir.isValid())

@@ -20,6 +20,10 @@ private:
     QTemporaryDir dir;
 };
 
+// The settings of a test PostgreSQL data source on 127.0.0.1, as tarvo-setup-dsn writes them for
+// a shared database, without TLS (the test servers have it off).
+QStringList postgresql_settings(int port);
+
 // The built SQLite extension that makes LIKE ignore the case of every letter.
 QString like_extension_path();
 
