@@ -3,7 +3,10 @@
 // Each case runs twice in the same process: "program" through the program's own code path (the
 // search window offscreen, the store's statements), "engine" through the engine's own C library
 // with the same statement text, reading the same columns. The searches also run through the
-// layers in between ("odbc", and with --cases=all "qtsql"; see layers.h).
+// layers in between ("odbc", and with --cases=all "qtsql"; see layers.h). A save that changes the
+// entry and a delete run with the triggers that keep the history (sides "program", "engine") and
+// on the same table without them ("program_plain", "engine_plain"); every other case runs with
+// them, as the shipped schemas set a database up.
 // Names: backend/rows/case/side.
 
 #include <benchmark/benchmark.h>
@@ -73,8 +76,8 @@ struct search_case {
 
 class cases {
 public:
-    cases(const options& chosen, tarvo& application, engine& yardstick)
-        : opts(chosen), app(application), eng(yardstick), window(*application.w_search),
+    cases(const options& chosen, tarvo& application, engine& yardstick, std::string history)
+        : opts(chosen), app(application), eng(yardstick), history_sql(std::move(history)), window(*application.w_search),
           painted(window.dw_search->viewport())
     {
     }
@@ -113,6 +116,14 @@ public:
         add("number_entry", "program", [this](benchmark::State& state) { program_number(state); });
         add("number_entry", "engine", [this](benchmark::State& state) { engine_number(state); });
         add("number_entry", "odbc", [this](benchmark::State& state) { odbc_number(state); });
+        for (const bool kept : {true, false}) {
+            const char* program_side = kept ? "program" : "program_plain";
+            const char* engine_side = kept ? "engine" : "engine_plain";
+            add("save_changed", program_side, [this, kept](benchmark::State& state) { program_save_changed(state, kept); });
+            add("save_changed", engine_side, [this, kept](benchmark::State& state) { engine_save_changed(state, kept); });
+            add("delete_entry", program_side, [this, kept](benchmark::State& state) { program_delete(state, kept); }, true);
+            add("delete_entry", engine_side, [this, kept](benchmark::State& state) { engine_delete(state, kept); }, true);
+        }
     }
 
 private:
@@ -132,6 +143,26 @@ private:
 
     // The number of a stored entry in the middle of the table.
     std::int16_t middle_entry() const { return static_cast<std::int16_t>((opts.rows + 1) / 2); }
+
+    // The triggers that keep the history on faq, or none; set before a case that writes.
+    void keep_history(bool on)
+    {
+        if (triggers_on == on)
+            return;
+        if (on)
+            eng.exec(history_sql);
+        else
+            eng.drop_history_triggers();
+        triggers_on = on;
+    }
+
+    // The entry's texts, with its answer in one of two forms: each save changes the entry.
+    static statements::entry_texts texts_of(const faq_data::entry& made, bool revised)
+    {
+        return {QString::fromStdString(made.adresa), QString::fromStdString(made.pitanje),
+                QString::fromStdString(made.proizvod), QString::fromStdString(made.lot),
+                QString::fromStdString(revised ? made.odgovor + " (revised)" : made.odgovor)};
+    }
 
     // Click on "Search" with the criteria set, until the rows are painted in the list.
     void program_search(benchmark::State& state, const search_case& one)
@@ -232,6 +263,7 @@ private:
     // its own texts, so the table stays as generated.
     void program_save(benchmark::State& state)
     {
+        keep_history(true);
         transaction& sqlca = *app.sqlca;
         const faq_data::entry made = faq_data::make_entry(middle_entry());
         const statements::entry_texts texts{QString::fromStdString(made.adresa), QString::fromStdString(made.pitanje),
@@ -255,10 +287,82 @@ private:
 
     void engine_save(benchmark::State& state)
     {
+        keep_history(true);
         const faq_data::entry made = faq_data::make_entry(middle_entry());
         const engine_entry entry{made.adresa, made.pitanje, made.proizvod, made.lot, made.odgovor};
         for (auto _ : state)
             eng.save(middle_entry(), entry);
+    }
+
+    // Save of an entry opened from the list whose answer was changed: count, update, commit, the
+    // answer changing between two forms, so that every save makes a version.
+    void program_save_changed(benchmark::State& state, bool kept)
+    {
+        keep_history(kept);
+        transaction& sqlca = *app.sqlca;
+        const faq_data::entry made = faq_data::make_entry(middle_entry());
+        const statements::entry_texts forms[] = {texts_of(made, true), texts_of(made, false)};
+        std::size_t saves = 0;
+        for (auto _ : state) {
+            std::int16_t ima = 0;
+            statements::select_count(sqlca, middle_entry(), ima);
+            statements::update_entry(sqlca, forms[saves++ % 2], middle_entry());
+            if (ima <= 0 || sqlca.SQLCode != 0) {
+                state.SkipWithError(("save failed: " + sqlca.SQLErrText.toStdString()).c_str());
+                break;
+            }
+            sqlca.commit();
+        }
+        // The table as generated again.
+        statements::update_entry(sqlca, forms[1], middle_entry());
+        sqlca.commit();
+    }
+
+    void engine_save_changed(benchmark::State& state, bool kept)
+    {
+        keep_history(kept);
+        const faq_data::entry made = faq_data::make_entry(middle_entry());
+        const engine_entry forms[] = {{made.adresa, made.pitanje, made.proizvod, made.lot, made.odgovor + " (revised)"},
+                                      {made.adresa, made.pitanje, made.proizvod, made.lot, made.odgovor}};
+        std::size_t saves = 0;
+        for (auto _ : state)
+            eng.save(middle_entry(), forms[saves++ % 2]);
+        eng.save(middle_entry(), forms[1]);
+    }
+
+    // The search window's delete of one entry: the statement, then commit. The entry is stored
+    // again after each, outside the time.
+    void program_delete(benchmark::State& state, bool kept)
+    {
+        keep_history(kept);
+        transaction& sqlca = *app.sqlca;
+        const faq_data::entry made = faq_data::make_entry(middle_entry());
+        for (auto _ : state) {
+            const auto started = std::chrono::steady_clock::now();
+            statements::delete_entry(sqlca, middle_entry());
+            if (sqlca.SQLCode == 0)
+                sqlca.commit();
+            const auto done = std::chrono::steady_clock::now();
+            if (sqlca.SQLCode != 0) {
+                state.SkipWithError(("delete failed: " + sqlca.SQLErrText.toStdString()).c_str());
+                break;
+            }
+            state.SetIterationTime(std::chrono::duration<double>(done - started).count());
+            eng.insert_entry(made);
+        }
+    }
+
+    void engine_delete(benchmark::State& state, bool kept)
+    {
+        keep_history(kept);
+        const faq_data::entry made = faq_data::make_entry(middle_entry());
+        for (auto _ : state) {
+            const auto started = std::chrono::steady_clock::now();
+            eng.delete_entry(middle_entry());
+            const auto done = std::chrono::steady_clock::now();
+            state.SetIterationTime(std::chrono::duration<double>(done - started).count());
+            eng.insert_entry(made);
+        }
     }
 
     void program_number(benchmark::State& state)
@@ -286,6 +390,7 @@ private:
 
     void odbc_save(benchmark::State& state)
     {
+        keep_history(true);
         const faq_data::entry made = faq_data::make_entry(middle_entry());
         const layer_entry entry{QString::fromStdString(made.adresa), QString::fromStdString(made.pitanje),
                                 QString::fromStdString(made.proizvod), QString::fromStdString(made.lot),
@@ -323,6 +428,8 @@ private:
     const options opts;
     tarvo& app;
     engine& eng;
+    const std::string history_sql;
+    bool triggers_on = true; // as the table was filled
     w_search& window;
     paint_counter painted;
     std::unique_ptr<list_layer> odbc;
@@ -361,7 +468,7 @@ int main(int argc, char** argv)
     bench::data_source source(opts.backend);
     const std::unique_ptr<engine> eng = source.make_engine();
     std::fprintf(stderr, "bench: filling faq on %s with %d entries\n", bench::backend_name(opts.backend), opts.rows);
-    eng->fill(source.schema_sql(), opts.rows);
+    eng->fill(source.schema_sql(), source.history_sql(), opts.rows);
 
     tarvo app;
     app.create();
@@ -374,7 +481,7 @@ int main(int argc, char** argv)
         match_sqlite_durability(app, *eng);
     QCoreApplication::processEvents();
 
-    cases all(opts, app, *eng);
+    cases all(opts, app, *eng, source.history_sql());
     all.register_all();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -72,6 +72,13 @@ std::string data_source::schema_sql() const
         .toStdString();
 }
 
+std::string data_source::history_sql() const
+{
+    return read_text(source_dir() + (kind == backend::sqlite ? QStringLiteral("/db/faq-history.sqlite.sql")
+                                                             : QStringLiteral("/db/faq-history.postgresql.sql")))
+        .toStdString();
+}
+
 std::unique_ptr<engine> data_source::make_engine() const
 {
     if (kind == backend::sqlite)

@@ -27,8 +27,9 @@ public:
     explicit data_source(backend which);
 
     backend which() const { return kind; }
-    // The shipped schema of faq for this database.
+    // The shipped schema of faq for this database, and of its history.
     std::string schema_sql() const;
+    std::string history_sql() const;
     // A new connection through the engine's own library.
     std::unique_ptr<engine> make_engine() const;
 

@@ -122,7 +122,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     bench::data_source source(bench::backend::sqlite);
     std::fprintf(stderr, "bench: filling faq on sqlite with %d entries\n", faq_data::full_table);
-    source.make_engine()->fill(source.schema_sql(), faq_data::full_table);
+    source.make_engine()->fill(source.schema_sql(), source.history_sql(), faq_data::full_table);
 
     const std::string listed = "listed " + std::to_string(faq_data::full_table);
     with_extremes(benchmark::RegisterBenchmark("startup/program", [](benchmark::State& state) {

@@ -137,6 +137,11 @@ const QList<QPair<QString, QString>> entry_cases = {
     {QStringLiteral("number_entry"), QStringLiteral("number a new entry")},
 };
 
+const QList<QPair<QString, QString>> history_cases = {
+    {QStringLiteral("save_changed"), QStringLiteral("save a changed entry")},
+    {QStringLiteral("delete_entry"), QStringLiteral("delete an entry")},
+};
+
 QString verdict(bool met) { return met ? QStringLiteral("met") : QStringLiteral("NOT MET"); }
 QString verdict(double ratio, double target) { return verdict(ratio <= target); }
 
@@ -245,6 +250,35 @@ int main(int argc, char** argv)
                             odbc ? number(program->ms / odbc->ms, 2) : QStringLiteral("-"), QString(), QString(),
                             verdict(met)},
                            widths);
+            }
+        }
+    }
+
+    std::printf("\nSave and delete with the history that triggers keep: the program and the engine on the table\n"
+                "with the triggers, and both on the same table without them (plain). ratio = program /\n"
+                "engine with the triggers (target: ratio <= 1.5); triggers = with / without, the cost of\n"
+                "keeping every version, for the engine and for the program\n");
+    const QList<int> history_widths = {10, 20, 7, 10, 9, 6, 9, 9, 9, 9, 8};
+    print_line({QStringLiteral("database"), QStringLiteral("case"), QStringLiteral("entries"), QStringLiteral("program ms"),
+                QStringLiteral("engine ms"), QStringLiteral("ratio"), QStringLiteral("plain pr."), QStringLiteral("plain en."),
+                QStringLiteral("trig. en."), QStringLiteral("trig. pr."), QStringLiteral("target")},
+               history_widths);
+    for (auto backend = sizes.constBegin(); backend != sizes.constEnd(); ++backend) {
+        for (const auto& [key, label] : history_cases) {
+            for (const int rows : backend.value()) {
+                const QString base = QStringLiteral("%1/%2/%3/").arg(backend.key()).arg(rows).arg(key);
+                const std::optional<figure> program = find(figures, base + QStringLiteral("program"));
+                const std::optional<figure> eng = find(figures, base + QStringLiteral("engine"));
+                const std::optional<figure> plain_program = find(figures, base + QStringLiteral("program_plain"));
+                const std::optional<figure> plain_engine = find(figures, base + QStringLiteral("engine_plain"));
+                if (!program || !eng || !plain_program || !plain_engine)
+                    continue;
+                const double ratio = program->ms / eng->ms;
+                print_line({backend.key(), label, QString::number(rows), number(program->ms, 3), number(eng->ms, 3),
+                            number(ratio, 2), number(plain_program->ms, 3), number(plain_engine->ms, 3),
+                            number(eng->ms / plain_engine->ms, 2), number(program->ms / plain_program->ms, 2),
+                            verdict(ratio, 1.5)},
+                           history_widths);
             }
         }
     }

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+namespace faq_data {
+struct entry;
+}
+
 // One row of the result list, as the engine hands it over.
 struct engine_row {
     std::optional<int> rbr;
@@ -32,8 +36,9 @@ public:
     // Runs statements whose results nobody reads (set-up).
     virtual void exec(const std::string& text) = 0;
 
-    // Drops and creates faq from the shipped schema, then stores the entries 1..rows.
-    virtual void fill(const std::string& schema_sql, int rows) = 0;
+    // Drops faq and its history, creates faq from the shipped schema and stores the entries
+    // 1..rows, then adds the history (its tables and triggers) from its schema.
+    virtual void fill(const std::string& schema_sql, const std::string& history_sql, int rows) = 0;
 
     // A composed search: every row's rbr, proizvod, pitanje.
     virtual void read_list(const std::string& select, std::vector<engine_row>& rows) = 0;
@@ -43,6 +48,12 @@ public:
     virtual void save(int rbr, const engine_entry& entry) = 0;
     // The numbering: the largest stored number.
     virtual std::optional<int> max_rbr() = 0;
+    // The search window's delete: the statement, then commit.
+    virtual void delete_entry(int rbr) = 0;
+    // Stores one generated entry (to put back what a delete took).
+    virtual void insert_entry(const faq_data::entry& made) = 0;
+    // Drops the triggers that keep the history, or makes them again from the history's schema.
+    virtual void drop_history_triggers() = 0;
 };
 
 // like_extension: the SQLite extension the data source loads, loaded here too, so that both

@@ -55,6 +55,7 @@ public:
         // Notices ("table faq does not exist, skipping") are of no interest here.
         PQsetNoticeProcessor(connection, [](void*, const char*) {}, nullptr);
         count_text = numbered(statements::with_placeholders(statements::count_rbr));
+        delete_text = numbered(statements::with_placeholders(statements::delete_entry_text));
         update_text = numbered(statements::with_placeholders(statements::update_entry_text));
         max_text = utf8(statements::max_rbr);
     }
@@ -62,9 +63,9 @@ public:
 
     void exec(const std::string& text) override { expect(PQexec(connection, text.c_str()), PGRES_COMMAND_OK, text); }
 
-    void fill(const std::string& schema_sql, int rows) override
+    void fill(const std::string& schema_sql, const std::string& history_sql, int rows) override
     {
-        exec("DROP TABLE IF EXISTS faq");
+        exec("DROP TABLE IF EXISTS faq_restored, faq_history, faq");
         exec(schema_sql);
         expect(PQexec(connection, "COPY faq (rbr, adresa, pitanje, datum, proizvod, lot, odgovor) FROM STDIN"),
                PGRES_COPY_IN, "COPY");
@@ -88,6 +89,7 @@ public:
         expect(PQgetResult(connection), PGRES_COMMAND_OK, "COPY end");
         while (PGresult* rest = PQgetResult(connection))
             PQclear(rest);
+        exec(history_sql);
         // Hint bits and statistics settle now, not during the first timed scans.
         exec("VACUUM ANALYZE faq");
     }
@@ -140,6 +142,34 @@ public:
         return PQntuples(res.get()) > 0 ? number(res.get(), 0, 0) : std::nullopt;
     }
 
+    void delete_entry(int rbr) override
+    {
+        exec("BEGIN");
+        const std::string number_text = std::to_string(rbr);
+        const char* values[] = {number_text.c_str()};
+        expect(PQexecParams(connection, delete_text.c_str(), 1, nullptr, values, nullptr, nullptr, 0), PGRES_COMMAND_OK,
+               delete_text);
+        exec("COMMIT");
+    }
+
+    void insert_entry(const faq_data::entry& made) override
+    {
+        const std::string number_text = std::to_string(made.rbr);
+        const char* values[] = {number_text.c_str(), made.adresa.c_str(),   made.pitanje.c_str(), made.datum.c_str(),
+                                made.proizvod.c_str(), made.lot.c_str(), made.odgovor.c_str()};
+        expect(PQexecParams(connection,
+                            "INSERT INTO faq (rbr, adresa, pitanje, datum, proizvod, lot, odgovor) "
+                            "VALUES ($1, $2, $3, $4, $5, $6, $7)",
+                            7, nullptr, values, nullptr, nullptr, 0),
+               PGRES_COMMAND_OK, "insert");
+    }
+
+    void drop_history_triggers() override
+    {
+        exec("DROP TRIGGER IF EXISTS faq_keep_updated ON faq; DROP TRIGGER IF EXISTS faq_keep_deleted ON faq; "
+             "DROP TRIGGER IF EXISTS faq_keep_truncated ON faq");
+    }
+
 private:
     static std::optional<int> number(PGresult* res, int row, int column)
     {
@@ -163,7 +193,7 @@ private:
     }
 
     PGconn* connection;
-    std::string count_text, update_text, max_text;
+    std::string count_text, update_text, max_text, delete_text;
 };
 
 } // namespace

@@ -75,6 +75,7 @@ public:
             throw engine_error("sqlite3_load_extension: " + error);
         }
         count_text = statements::with_placeholders(statements::count_rbr).toStdString();
+        delete_text = statements::with_placeholders(statements::delete_entry_text).toStdString();
         update_text = statements::with_placeholders(statements::update_entry_text).toStdString();
         max_text = utf8(statements::max_rbr);
     }
@@ -90,26 +91,20 @@ public:
         }
     }
 
-    void fill(const std::string& schema_sql, int rows) override
+    void fill(const std::string& schema_sql, const std::string& history_sql, int rows) override
     {
+        exec("DROP TABLE IF EXISTS faq_restored");
+        exec("DROP TABLE IF EXISTS faq_history");
         exec("DROP TABLE IF EXISTS faq");
         exec(schema_sql);
         exec("BEGIN");
-        statement insert(db, "INSERT INTO faq (rbr, adresa, pitanje, datum, proizvod, lot, odgovor) "
-                             "VALUES (?, ?, ?, ?, ?, ?, ?)");
+        statement insert(db, insert_text);
         for (int rbr = 1; rbr <= rows; ++rbr) {
-            const faq_data::entry made = faq_data::make_entry(rbr);
-            insert.bind(1, made.rbr);
-            insert.bind(2, made.adresa);
-            insert.bind(3, made.pitanje);
-            insert.bind(4, made.datum);
-            insert.bind(5, made.proizvod);
-            insert.bind(6, made.lot);
-            insert.bind(7, made.odgovor);
-            insert.step();
+            store(insert, faq_data::make_entry(rbr));
             insert.reset();
         }
         exec("COMMIT");
+        exec(history_sql);
         exec("PRAGMA wal_checkpoint(TRUNCATE)");
         exec("ANALYZE");
     }
@@ -158,9 +153,46 @@ public:
         return query.step() == SQLITE_ROW ? query.number(0) : std::nullopt;
     }
 
+    void delete_entry(int rbr) override
+    {
+        exec("BEGIN");
+        {
+            statement remove(db, delete_text);
+            remove.bind(1, rbr);
+            remove.step();
+        }
+        exec("COMMIT");
+    }
+
+    void insert_entry(const faq_data::entry& made) override
+    {
+        statement insert(db, insert_text);
+        store(insert, made);
+    }
+
+    void drop_history_triggers() override
+    {
+        exec("DROP TRIGGER IF EXISTS faq_keep_updated; DROP TRIGGER IF EXISTS faq_keep_deleted");
+    }
+
 private:
+    static void store(statement& insert, const faq_data::entry& made)
+    {
+        insert.bind(1, made.rbr);
+        insert.bind(2, made.adresa);
+        insert.bind(3, made.pitanje);
+        insert.bind(4, made.datum);
+        insert.bind(5, made.proizvod);
+        insert.bind(6, made.lot);
+        insert.bind(7, made.odgovor);
+        insert.step();
+    }
+
+    static constexpr const char* insert_text =
+        "INSERT INTO faq (rbr, adresa, pitanje, datum, proizvod, lot, odgovor) VALUES (?, ?, ?, ?, ?, ?, ?)";
+
     sqlite3* db = nullptr;
-    std::string count_text, update_text, max_text;
+    std::string count_text, update_text, max_text, delete_text;
 };
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "entry_number.h"
 #include "multiline_edit.h"
 #include "platform.h"
+#include "w_history.h"
 #include "application.h"
 #include "centring.h"
 
@@ -122,20 +123,28 @@ void w_main::create()
     mle_question->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     keep_selection_visible(mle_question);
 
+    // Beside the hidden "Edit FAQ", in the row of Save and Close.
+    cb_history = make<QPushButton>(this, "cb_history", arial_10(), 585, 1804, 411, 108);
+    cb_history->setText(QStringLiteral("History…"));
+    connect(cb_history, &QPushButton::clicked, this, &w_main::cb_history_clicked);
+
     set_tab_order();
 
     // Enter presses the focused button; in the text boxes it stays a line break. Ctrl+S saves
-    // from anywhere in the window.
+    // from anywhere in the window, Ctrl+H shows the entry's history.
     platform::press_with_enter(cb_save);
     platform::press_with_enter(cb_close);
+    platform::press_with_enter(cb_history);
     auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
     connect(save, &QShortcut::activated, cb_save, &QPushButton::click);
+    auto* history = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
+    connect(history, &QShortcut::activated, cb_history, &QPushButton::click);
 }
 
 void w_main::set_tab_order()
 {
-    const QList<QWidget*> order{mle_adresa, mle_question, em_lot, em_proizvod, mle_odgovor,
-                                cb_edit,    cb_save,      sle_rbr, cb_close};
+    const QList<QWidget*> order{mle_adresa, mle_question, em_lot,  em_proizvod, mle_odgovor,
+                                cb_edit,    cb_save,      sle_rbr, cb_close,    cb_history};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     mle_adresa->setFocus();
@@ -162,6 +171,32 @@ void w_main::load_parameter()
     else
         sle_rbr->setText(entry_number::window_text(novibroj()));
     opened_texts = shown_texts();
+    show_history_state();
+}
+
+void w_main::show_history_state()
+{
+    // A new entry has no earlier versions; a stored one may have.
+    cb_history->setEnabled(holds_stored_entry);
+    cb_history->setToolTip(holds_stored_entry ? QStringLiteral("The earlier versions of this entry (Ctrl+H)")
+                                              : QStringLiteral("A new entry has no earlier versions."));
+}
+
+void w_main::cb_history_clicked()
+{
+    if (!holds_stored_entry)
+        return;
+    w_history dialog(app, platform::to_integer(sle_rbr->text()), this);
+    if (!dialog.load())
+        return;
+    if (dialog.exec() == QDialog::Accepted && dialog.taken())
+        take_version(*dialog.taken());
+}
+
+void w_main::take_version(const statements::entry_texts& version)
+{
+    show_entry(version);
+    mle_adresa->setFocus();
 }
 
 bool w_main::has_unsaved_changes() const { return !statements::same_texts(shown_texts(), opened_texts); }

@@ -36,6 +36,11 @@ public:
 
     void cb_save_clicked();
     void cb_close_clicked();
+    // Lists the earlier versions of the stored entry the window shows; a version the user takes
+    // replaces the texts in the fields, for Save to store.
+    void cb_history_clicked();
+    // Puts a version's texts into the fields; the number and the stored entry stay as they are.
+    void take_version(const statements::entry_texts& version);
 
     // The user changed the texts since the window opened its entry (an edit that was undone is
     // no change).
@@ -59,6 +64,9 @@ public:
     QGroupBox* gb_ram = nullptr;
     multiline_edit* mle_odgovor = nullptr;
     multiline_edit* mle_question = nullptr;
+    // Beyond the form's own controls: the history of the entry, in the free space at the bottom
+    // left (Ctrl+H).
+    QPushButton* cb_history = nullptr;
 
 signals:
     // The entry is stored and committed under number rbr, just before the window closes.
@@ -71,6 +79,8 @@ private:
     // Loads the entry named by the parameter, or numbers a new one.
     void load_parameter();
     void clear_fields();
+    // The history button: on for a stored entry.
+    void show_history_state();
     void show_entry(const statements::entry_texts& entry);
     statements::entry_texts shown_texts() const;
 

@@ -1,5 +1,6 @@
 #include "w_search.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -24,6 +25,7 @@
 #include "statements.h"
 #include "application.h"
 #include "uo_srch1.h"
+#include "w_deleted.h"
 
 namespace {
 
@@ -144,6 +146,25 @@ void w_search::entry_saved(int rbr)
     cb_search_clicked();
 }
 
+void w_search::deleted_entries()
+{
+    w_deleted dialog(app, this);
+    if (!dialog.load() || dialog.exec() != QDialog::Accepted || !dialog.restore())
+        return;
+    const w_deleted::restored& back = *dialog.restore();
+    if (back.rbr == back.old_rbr) {
+        st_status->note_change(QStringLiteral("Entry %1 restored").arg(back.rbr));
+    } else {
+        st_status->note_change(QStringLiteral("Entry %1 restored as entry %2").arg(back.old_rbr).arg(back.rbr));
+        platform::message_box(QStringLiteral("Entry restored"),
+                              QStringLiteral("Another entry carries number %1 now, so the restored entry came back as "
+                                             "entry %2.")
+                                  .arg(back.old_rbr)
+                                  .arg(back.rbr));
+    }
+    cb_search_clicked();
+}
+
 void w_search::create_controls()
 {
     gb_1 = new QGroupBox(QStringLiteral("Search FAQ database"), this);
@@ -217,6 +238,16 @@ void w_search::connect_handlers()
 
 void w_search::create_shortcuts()
 {
+    // Undelete, beside the specified controls: the list's context menu and a key for the window.
+    act_deleted = new QAction(QStringLiteral("Deleted entries…"), this);
+    act_deleted->setObjectName(QStringLiteral("act_deleted"));
+    act_deleted->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    act_deleted->setShortcutContext(Qt::WindowShortcut);
+    connect(act_deleted, &QAction::triggered, this, &w_search::deleted_entries);
+    addAction(act_deleted);
+    dw_search->addAction(act_deleted);
+    dw_search->setContextMenuPolicy(Qt::ActionsContextMenu);
+
     auto* new_entry = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), this);
     connect(new_entry, &QShortcut::activated, cb_new, &QPushButton::click);
     auto* find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);

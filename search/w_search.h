@@ -8,6 +8,7 @@
 #include "result_list_view.h"
 #include "status_line.h"
 
+class QAction;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -36,6 +37,11 @@ public:
     // also when the entry is not among the rows the criteria list.
     void entry_saved(int rbr);
 
+    // Lists the deleted entries for the user to restore one (the list's context menu, Ctrl+U);
+    // after a restore the status line says under which number it came back, and the list is
+    // refreshed.
+    void deleted_entries();
+
     // Controls, in creation order.
     QGroupBox* gb_1 = nullptr;
     uo_srch1* uo_prvi = nullptr;
@@ -55,6 +61,9 @@ public:
     // ("Entry 42 saved"); at its right end, the data source it is connected to.
     status_line* st_status = nullptr;
     QLabel* st_source = nullptr;
+
+    // "Deleted entries…": in the list's context menu and on Ctrl+U anywhere in the window.
+    QAction* act_deleted = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -25,6 +25,13 @@ void odbc_statement::bind(std::int32_t number)
     value.number = number;
 }
 
+void odbc_statement::bind(std::int64_t number)
+{
+    bound_value& value = values.emplace_back();
+    value.big_number = number;
+    value.is_big = true;
+}
+
 void odbc_statement::bind(const QString& text)
 {
     bound_value& value = values.emplace_back();
@@ -46,6 +53,9 @@ bool odbc_statement::execute(const QString& text)
             bound = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_WCHAR,
                                      value.text.size() > 254 ? SQL_WLONGVARCHAR : SQL_WVARCHAR, 0, 0,
                                      const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(value.text.utf16())), value.indicator, &value.indicator);
+        } else if (value.is_big) {
+            bound = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
+                                     &value.big_number, 0, &value.indicator);
         } else {
             bound = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0,
                                      &value.number, 0, &value.indicator);

@@ -26,6 +26,7 @@ public:
 
     // The next marker's value. A null QString binds as the empty text: entries keep "" as typed.
     void bind(std::int32_t number);
+    void bind(std::int64_t number);
     void bind(const QString& text);
 
     // Runs the text with the values bound so far. "No data" (an update or delete that met no
@@ -51,8 +52,10 @@ private:
     struct bound_value {
         QString text;
         SQLINTEGER number = 0;
+        SQLBIGINT big_number = 0;
         SQLLEN indicator = 0;
         bool is_text = false;
+        bool is_big = false;
     };
 
     odbc_connection& connection;

@@ -8,6 +8,8 @@
 #include <sqlext.h>
 #include <utility>
 
+#include "session_identity.h"
+
 namespace {
 
 // The driver's own flag for a connection it found gone. Read from the driver's state, no round
@@ -83,6 +85,7 @@ void transaction::connect()
     // Reads run on their own until a change opens a transaction.
     set_driver_autocommit(true);
     note_database();
+    prepare_session();
     report_success();
 }
 
@@ -152,7 +155,14 @@ bool transaction::reopen()
     link.reset(qt_odbc_handle(db));
     set_driver_autocommit(true);
     note_database();
+    prepare_session();
     return true;
+}
+
+void transaction::prepare_session()
+{
+    // The server's history of the entries records who changed them.
+    session_identity::identify(link);
 }
 
 void transaction::note_database()

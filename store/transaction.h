@@ -96,6 +96,8 @@ private:
     // (one attempt) unless a change still waits on the lost one. nullptr when none.
     odbc_connection* statement_connection();
     bool reopen();
+    // Settings of a new connection: one statement at most (session_identity.h).
+    void prepare_session();
     void set_driver_autocommit(bool on);
     // SQLEndTran; false (with the failure reported) when it failed.
     bool end_transaction(SQLSMALLINT completion);

@@ -14,7 +14,9 @@
 #include <set>
 
 #include "faq_fixture.h"
+#include "history_statements.h"
 #include "script_runner.h"
+#include "session_identity.h"
 #include "search_statement.h"
 #include "statements.h"
 #include "transaction.h"
@@ -145,17 +147,57 @@ class tst_shared_database : public QObject {
                                           "coalesce(length(odgovor), -1), E'\\n' ORDER BY rbr)), '') FROM faq f"));
     }
 
+    QString history_fingerprint()
+    {
+        return admin_value(QStringLiteral("SELECT count(*) || ' ' || coalesce(md5(string_agg(h::text, E'\\n' ORDER BY version)), '') "
+                                          "FROM faq_history h"));
+    }
+
+    // The upgrade of a database set up before the history, as the history's schema tells it:
+    // psql as the administrator, the file in one transaction.
+    run_result history_step()
+    {
+        return scripts_test::run_as_postgres(QStringLiteral("psql"),
+                                             {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"), QStringLiteral("faq"),
+                                              QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-1"), QStringLiteral("-f"),
+                                              test_support::source_dir() + QStringLiteral("/db/faq-history.postgresql.sql")},
+                                             cluster.path(), port);
+    }
+
+    // mirt may not change or remove a version, nor a note of a restore.
+    void verify_history_is_read_only_for_mirt()
+    {
+        for (const QString& statement : {QStringLiteral("UPDATE faq_history SET odgovor = 'forged'"),
+                                         QStringLiteral("DELETE FROM faq_history"), QStringLiteral("TRUNCATE faq_history"),
+                                         QStringLiteral("INSERT INTO faq_history (rbr, change) VALUES (1, 'update')"),
+                                         QStringLiteral("DELETE FROM faq_restored"), QStringLiteral("UPDATE faq_restored SET rbr = 1"),
+                                         QStringLiteral("DROP TRIGGER faq_keep_updated ON faq"),
+                                         QStringLiteral("SELECT faq_keep_version()")}) {
+            const run_result refused = as_mirt(QStringLiteral("faq"), QStringLiteral("require"), statement);
+            QVERIFY2(refused.exit_code != 0
+                         && (refused.output.contains(QStringLiteral("permission denied"))
+                             || refused.output.contains(QStringLiteral("must be owner"))),
+                     qPrintable(statement + QStringLiteral(": ") + refused.output));
+        }
+    }
+
     void verify_program_rights()
     {
         QCOMPARE(admin_value(QStringLiteral("SELECT rolsuper || ' ' || rolcreatedb || ' ' || rolcreaterole || ' ' || "
                                             "(rolpassword LIKE 'SCRAM-SHA-256$%') FROM pg_authid WHERE rolname = 'mirt'"),
                              QStringLiteral("postgres")),
                  QStringLiteral("false false false true"));
-        QCOMPARE(admin_value(QStringLiteral("SELECT string_agg(privilege_type, ',' ORDER BY privilege_type) FROM "
-                                            "information_schema.role_table_grants WHERE grantee = 'mirt'")),
-                 QStringLiteral("DELETE,INSERT,SELECT,UPDATE"));
-        QCOMPARE(admin_value(QStringLiteral("SELECT pg_get_userbyid(relowner) FROM pg_class WHERE oid = 'faq'::regclass")),
+        // The entries; the history only to read, and to note a restore in.
+        QCOMPARE(admin_value(QStringLiteral("SELECT string_agg(table_name || ':' || privileges, ' ' ORDER BY table_name) FROM "
+                                            "(SELECT table_name, string_agg(privilege_type, ',' ORDER BY privilege_type) AS privileges "
+                                            "FROM information_schema.role_table_grants WHERE grantee = 'mirt' GROUP BY table_name) t")),
+                 QStringLiteral("faq:DELETE,INSERT,SELECT,UPDATE faq_history:SELECT faq_restored:INSERT,SELECT"));
+        QCOMPARE(admin_value(QStringLiteral("SELECT string_agg(DISTINCT pg_get_userbyid(relowner), ',') FROM pg_class "
+                                            "WHERE oid IN ('faq'::regclass, 'faq_history'::regclass, 'faq_restored'::regclass)")),
                  QStringLiteral("postgres"));
+        QCOMPARE(admin_value(QStringLiteral("SELECT string_agg(proname || ':' || pg_get_userbyid(proowner) || ':' || prosecdef, ' ' "
+                                            "ORDER BY proname) FROM pg_proc WHERE proname LIKE 'faq_keep_%'")),
+                 QStringLiteral("faq_keep_truncated:postgres:true faq_keep_version:postgres:true"));
         QCOMPARE(admin_value(QStringLiteral("SELECT has_database_privilege('mirt', 'faq', 'CREATE') || ' ' || "
                                             "has_database_privilege('mirt', 'faq', 'TEMP') || ' ' || "
                                             "has_schema_privilege('mirt', 'public', 'CREATE')")),
@@ -168,6 +210,7 @@ private slots:
     void readme_commands_give_every_desktop_the_shared_database();
     void server_command_run_again_changes_no_row();
     void server_command_takes_over_an_older_database_without_loss();
+    void history_added_to_a_database_set_up_before_it();
     void desktop_command_updates_keeps_and_goes_back();
     void installed_commands_find_their_files();
 };
@@ -260,8 +303,30 @@ void tst_shared_database::readme_commands_give_every_desktop_the_shared_database
                              rows);
         QCOMPARE(rows.size(), std::size_t(1));
         QCOMPARE(rows.front().proizvod, QStringLiteral("TLS"));
+
+        // The history keeps what the program changes, with the desktop user, and the program
+        // restores a deleted entry from it: all as mirt, who may not write the history itself.
+        statements::update_entry(sqlca, {QStringLiteral("k"), QStringLiteral("q"), QStringLiteral("p"), QStringLiteral("l"),
+                                         QStringLiteral("a")},
+                                 3);
+        sqlca.commit();
+        QVERIFY2(sqlca.SQLCode == 0, qPrintable(sqlca.SQLErrText));
+        statements::delete_entry(sqlca, 3);
+        sqlca.commit();
+        std::vector<history::version> versions;
+        history::versions_of_entry(sqlca, 3, versions);
+        QCOMPARE(versions.size(), std::size_t(2));
+        QCOMPARE(versions[1].texts.pitanje, QStringLiteral("Can opened reagent cartridges be stored at room temperature?"));
+        QCOMPARE(versions[0].changed_by, session_identity::desktop_user());
+        history::restore_outcome outcome;
+        history::restore_deleted(sqlca, versions[0].id, [](std::optional<int>) { return std::optional<std::int16_t>(); }, outcome);
+        QVERIFY2(outcome.what == history::restore_outcome::result::restored, qPrintable(outcome.title + outcome.text));
+        QCOMPARE(outcome.rbr, 3);
+        QCOMPARE(admin_value(QStringLiteral("SELECT pitanje || ' ' || restored_by FROM faq JOIN faq_restored USING (rbr)")),
+                 QStringLiteral("q ") + session_identity::desktop_user());
         sqlca.disconnect();
     }
+    verify_history_is_read_only_for_mirt();
 
     // Nobody gets in unencrypted, mirt reaches no other database and may create nothing.
     const run_result plain = as_mirt(QStringLiteral("faq"), QStringLiteral("disable"), QStringLiteral("SELECT 1"));
@@ -297,6 +362,8 @@ void tst_shared_database::server_command_run_again_changes_no_row()
              0);
     const QString before = table_fingerprint();
     QVERIFY(before.startsWith(QStringLiteral("30 ")));
+    const QString history_before = history_fingerprint();
+    QVERIFY2(history_before.startsWith(QStringLiteral("2 ")), qPrintable(history_before));
 
     for (int again = 1; again <= 2; ++again) {
         const run_result next = server_command(arguments);
@@ -305,7 +372,9 @@ void tst_shared_database::server_command_run_again_changes_no_row()
         QVERIFY2(next.output.contains(QStringLiteral("Sample entries: not loaded, the table already holds 30 entries.")),
                  qPrintable(next.output));
         QVERIFY2(next.output.contains(hba_line + QStringLiteral("   (there already)")), qPrintable(next.output));
+        QVERIFY2(next.output.contains(QStringLiteral("History of the entries: kept with its 2 versions")), qPrintable(next.output));
         QCOMPARE(table_fingerprint(), before);
+        QCOMPARE(history_fingerprint(), history_before);
     }
     QCOMPARE(read_file(cluster.filePath(QStringLiteral("data/pg_hba.conf"))).count(hba_line), 1);
     verify_program_rights();
@@ -329,6 +398,18 @@ void tst_shared_database::server_command_takes_over_an_older_database_without_lo
         "'Đak ili Ćiro'), (2, '', 'it''s D:\\Backup', '01/01/2021', 'x', '', repeat('Čvršće ', 50000)), "
         "(3, NULL, NULL, NULL, NULL, NULL, NULL), (4, '  ', 'Blanks  kept  ', '', 'y', 'z', '')"));
     QVERIFY2(made.exit_code == 0, qPrintable(made.output));
+    // And mirt added the history itself, owning its tables and functions.
+    QProcessEnvironment as_owner = QProcessEnvironment::systemEnvironment();
+    const run_result history_by_mirt = run(
+        QStringLiteral("psql"),
+        {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"),
+         cluster.path(), QStringLiteral("-p"), QString::number(port), QStringLiteral("-U"), QStringLiteral("postgres"),
+         QStringLiteral("-d"), QStringLiteral("faq"), QStringLiteral("-1"), QStringLiteral("-c"), QStringLiteral("SET ROLE mirt"),
+         QStringLiteral("-f"), test_support::source_dir() + QStringLiteral("/db/faq-history.postgresql.sql")},
+        as_owner);
+    QVERIFY2(history_by_mirt.exit_code == 0, qPrintable(history_by_mirt.output));
+    QCOMPARE(admin_value(QStringLiteral("SELECT pg_get_userbyid(proowner) FROM pg_proc WHERE proname = 'faq_keep_version'")),
+             QStringLiteral("mirt"));
     const QString before = table_fingerprint();
 
     const run_result takeover = server_command({QStringLiteral("--network"), QStringLiteral("127.0.0.1/32"),
@@ -356,6 +437,50 @@ void tst_shared_database::server_command_takes_over_an_older_database_without_lo
     const run_result change = as_mirt(QStringLiteral("faq"), QStringLiteral("require"),
                                       QStringLiteral("UPDATE faq SET lot = 'FM-2' WHERE rbr = 1"));
     QVERIFY2(change.exit_code == 0, qPrintable(change.output));
+    // The history mirt made passed to the administrator, and keeps the change.
+    QVERIFY2(takeover.output.contains(QStringLiteral("History of the entries: kept with its 0 versions")), qPrintable(takeover.output));
+    QCOMPARE(admin_value(QStringLiteral("SELECT lot || ' ' || change FROM faq_history")), QStringLiteral("FM-1 update"));
+    verify_history_is_read_only_for_mirt();
+}
+
+void tst_shared_database::history_added_to_a_database_set_up_before_it()
+{
+    const QStringList arguments = {QStringLiteral("--network"), QStringLiteral("127.0.0.1/32"),
+                                   QStringLiteral("--sample-entries"), QStringLiteral("--apply")};
+    reset_server();
+    QVERIFY(server_command(arguments).exit_code == 0);
+    // The database as the server command left it before the history existed, and changes since.
+    QCOMPARE(admin(QStringLiteral("DROP TABLE faq_restored, faq_history; "
+                                  "DROP FUNCTION faq_keep_version(), faq_keep_truncated() CASCADE; "
+                                  "UPDATE faq SET odgovor = odgovor || ' Provjereno.' WHERE rbr = 3; DELETE FROM faq WHERE rbr = 30; "
+                                  "INSERT INTO faq VALUES (31, NULL, 'Prazno', '01/01/2025', '', NULL, repeat('Ž', 100000))"))
+                 .exit_code,
+             0);
+    const QString before = table_fingerprint();
+
+    // The documented step, twice: it adds the history and changes no row.
+    for (int again = 1; again <= 2; ++again) {
+        const run_result step = history_step();
+        QVERIFY2(step.exit_code == 0, qPrintable(step.output));
+        QCOMPARE(table_fingerprint(), before);
+        QCOMPARE(history_fingerprint(), QStringLiteral("0")); // trimmed: no versions
+    }
+    verify_program_rights();
+    verify_history_is_read_only_for_mirt();
+    const run_result change = as_mirt(QStringLiteral("faq"), QStringLiteral("require"),
+                                      QStringLiteral("SET tarvo.desktop_user = 'ana'; UPDATE faq SET lot = 'L-31' WHERE rbr = 31"));
+    QVERIFY2(change.exit_code == 0, qPrintable(change.output));
+    QCOMPARE(admin_value(QStringLiteral("SELECT rbr || ' ' || coalesce(lot, 'null') || ' ' || change || ' ' || changed_by "
+                                        "FROM faq_history")),
+             QStringLiteral("31 null update ana"));
+
+    // The server command afterwards keeps that history as it is.
+    const QString history_before = history_fingerprint();
+    const run_result again = server_command(arguments);
+    QVERIFY2(again.exit_code == 0, qPrintable(again.output));
+    QVERIFY2(again.output.contains(QStringLiteral("History of the entries: kept with its 1 version;")), qPrintable(again.output));
+    QCOMPARE(history_fingerprint(), history_before);
+    verify_program_rights();
 }
 
 void tst_shared_database::desktop_command_updates_keeps_and_goes_back()
@@ -427,7 +552,8 @@ void tst_shared_database::installed_commands_find_their_files()
     QVERIFY2(installed.exit_code == 0, qPrintable(installed.output));
     for (const char* file : {"bin/tarvo-setup-server", "bin/tarvo-setup-dsn", "lib/tarvo/tarvo_like.so",
                              "share/tarvo/faq.postgresql.sql", "share/tarvo/faq-citext.postgresql.sql",
-                             "share/tarvo/sample-entries.sql"})
+                             "share/tarvo/sample-entries.sql", "share/tarvo/faq-history.sqlite.sql",
+                             "share/tarvo/faq-history.postgresql.sql"})
         QVERIFY2(QFileInfo::exists(prefix.filePath(QString::fromLatin1(file))), file);
 
     // The installed helper finds the installed extension and schemas by itself.

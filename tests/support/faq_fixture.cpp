@@ -87,12 +87,25 @@ void faq_fixture::exec(const QString& statement)
 
 void faq_fixture::run_script(const QString& path)
 {
+    // A statement ends at a line that ends with ";", except inside a trigger's body (from a line
+    // "BEGIN" to a line "END;") or a dollar-quoted function body.
     QString statement;
+    bool in_body = false;
+    bool in_dollar_quote = false;
     for (const QString& line : read_text(path).split(QLatin1Char('\n'))) {
-        if (statement.isEmpty() && (line.trimmed().isEmpty() || line.trimmed().startsWith(QLatin1String("--"))))
+        const QString trimmed = line.trimmed();
+        if (statement.isEmpty() && (trimmed.isEmpty() || trimmed.startsWith(QLatin1String("--"))))
             continue;
         statement += line + QLatin1Char('\n');
-        if (line.trimmed().endsWith(QLatin1Char(';'))) {
+        if (line.count(QLatin1String("$$")) % 2 == 1)
+            in_dollar_quote = !in_dollar_quote;
+        if (in_dollar_quote)
+            continue;
+        if (trimmed.compare(QLatin1String("BEGIN"), Qt::CaseInsensitive) == 0)
+            in_body = true;
+        else if (trimmed.compare(QLatin1String("END;"), Qt::CaseInsensitive) == 0)
+            in_body = false;
+        if (!in_body && trimmed.endsWith(QLatin1Char(';'))) {
             statement = statement.trimmed();
             statement.chop(1);
             exec(statement);
@@ -103,12 +116,20 @@ void faq_fixture::run_script(const QString& path)
 
 void faq_fixture::recreate_table()
 {
+    exec(QStringLiteral("DROP TABLE IF EXISTS faq_restored"));
+    exec(QStringLiteral("DROP TABLE IF EXISTS faq_history"));
     exec(QStringLiteral("DROP TABLE IF EXISTS faq"));
-    run_script(source_dir() + (kind == backend::sqlite ? QStringLiteral("/db/faq.sqlite.sql")
-                                                       : QStringLiteral("/db/faq.postgresql.sql")));
+    const QString suffix = kind == backend::sqlite ? QStringLiteral(".sqlite.sql") : QStringLiteral(".postgresql.sql");
+    run_script(source_dir() + QStringLiteral("/db/faq") + suffix);
+    run_script(source_dir() + QStringLiteral("/db/faq-history") + suffix);
 }
 
-void faq_fixture::clear() { exec(QStringLiteral("DELETE FROM faq")); }
+void faq_fixture::clear()
+{
+    exec(QStringLiteral("DELETE FROM faq"));
+    exec(QStringLiteral("DELETE FROM faq_restored"));
+    exec(QStringLiteral("DELETE FROM faq_history"));
+}
 
 void faq_fixture::insert(int rbr, const QString& adresa, const QString& pitanje, const QString& datum,
                          const QString& proizvod, const QString& lot, const QString& odgovor)

@@ -39,6 +39,7 @@ public:
         statements::entry_texts texts() const { return {adresa, pitanje, proizvod, lot, odgovor}; }
     };
 
+    // Empties faq and its history.
     void clear();
     void insert(int rbr, const QString& adresa, const QString& pitanje, const QString& datum,
                 const QString& proizvod, const QString& lot, const QString& odgovor);
@@ -47,8 +48,11 @@ public:
     // LOT "LOT-1", answer "answer".
     void insert_question(int rbr, const QString& pitanje, const QString& proizvod = QStringLiteral("Pump P-1"));
     void load_sample_entries();
-    // Drops and creates the table from the shipped schema.
+    // Drops and creates the table and its history (faq_history, faq_restored and the triggers)
+    // from the shipped schemas.
     void recreate_table();
+    // Runs a file of statements on the admin connection, as the shipped schemas are written.
+    void run_script(const QString& path);
 
     std::vector<row> rows();
     std::optional<row> find(int rbr);
@@ -67,7 +71,6 @@ public:
     QString postgresql_socket_dir() const;
 
 private:
-    void run_script(const QString& path);
 
     backend kind;
     QString sqlite_file;
