@@ -24,13 +24,12 @@ window_position centred_in_units(int screen_width, int screen_height, int window
     return window_position{half_of(screen_width - window_width), half_of(screen_height - window_height)};
 }
 
-std::optional<window_position> centred_position(int rtn, const environment& env, int window_width,
-                                                int window_height)
+std::optional<window_position> centred_position(int rtn, const environment& env, int window_width, int window_height)
 {
     if (rtn != 1)
         return std::nullopt;
-    return centred_in_units(px_to_units_x(env.screenwidth), px_to_units_y(env.screenheight),
-                            window_width, window_height);
+    return centred_in_units(px_to_units_x(env.screenwidth), px_to_units_y(env.screenheight), window_width,
+                            window_height);
 }
 
 void centre_window(QWidget* window)

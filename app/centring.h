@@ -19,8 +19,7 @@ struct window_position {
 // Where a window of the given size (layout units) goes on a screen of the given size (pixels),
 // or nothing when reading the screen failed (rtn other than 1). Each coordinate is the
 // difference halved by multiplying with 0.5 and cut toward zero into 16 bits.
-std::optional<window_position> centred_position(int rtn, const environment& env, int window_width,
-                                                int window_height);
+std::optional<window_position> centred_position(int rtn, const environment& env, int window_width, int window_height);
 
 // The same for screen sizes already in layout units.
 window_position centred_in_units(int screen_width, int screen_height, int window_width, int window_height);

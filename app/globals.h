@@ -10,8 +10,7 @@ struct message_object {
 };
 
 // `sqlda`: the dynamic description area; created and destroyed with the others, used by nobody.
-struct dynamic_description_area {
-};
+struct dynamic_description_area {};
 
 // `error`: the record of the last run-time error; read by nobody.
 struct error_object {

@@ -26,10 +26,7 @@ double font_dpi_ratio()
     return screen->logicalDotsPerInchY() / 96.0;
 }
 
-int scale(int value, double ratio)
-{
-    return static_cast<int>(std::lround(static_cast<double>(value) * ratio));
-}
+int scale(int value, double ratio) { return static_cast<int>(std::lround(static_cast<double>(value) * ratio)); }
 
 message_box_handler& installed_handler()
 {
@@ -57,10 +54,7 @@ void resize_in_units(QWidget* widget, int width, int height)
 int width_in_units(const QWidget* window) { return px_to_units_x(window->width()); }
 int height_in_units(const QWidget* window) { return px_to_units_y(window->height()); }
 
-void move_in_units(QWidget* window, int x, int y)
-{
-    window->move(units_to_px_x(x), units_to_px_y(y));
-}
+void move_in_units(QWidget* window, int x, int y) { window->move(units_to_px_x(x), units_to_px_y(y)); }
 
 int get_environment(environment& env)
 {

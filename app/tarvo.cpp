@@ -62,10 +62,10 @@ void tarvo::open_w_main(const QString& parm)
 {
     // Unsaved changes stay unless the user lets them go; the entry window that holds them is only
     // brought to the front.
-    const bool keep_changes = w_main && w_main->has_unsaved_changes()
-                              && (w_main->shows_stored_entry(parm)
-                                  || !may_drop_entry_changes(
-                                      QStringLiteral("Discard the unsaved changes to the open entry?")));
+    const bool keep_changes =
+        w_main && w_main->has_unsaved_changes()
+        && (w_main->shows_stored_entry(parm)
+            || !may_drop_entry_changes(QStringLiteral("Discard the unsaved changes to the open entry?")));
     if (!keep_changes) {
         message->StringParm = parm;
         if (w_main) {

@@ -77,8 +77,8 @@ struct search_case {
 class cases {
 public:
     cases(const options& chosen, tarvo& application, engine& yardstick, std::string history)
-        : opts(chosen), app(application), eng(yardstick), history_sql(std::move(history)), window(*application.w_search),
-          painted(window.dw_search->viewport())
+        : opts(chosen), app(application), eng(yardstick), history_sql(std::move(history)),
+          window(*application.w_search), painted(window.dw_search->viewport())
     {
     }
 
@@ -88,16 +88,23 @@ public:
         const QString none = QString::fromLatin1(faq_data::none_word);
         const int half_rows = faq_data::half_word_count(opts.rows);
         const std::vector<search_case> searches = {
-            {"search_question_half", {half, QStringLiteral("Question"), {}, QStringLiteral("All"), QStringLiteral("AND")}, half_rows},
-            {"search_all_half", {half, QStringLiteral("All"), {}, QStringLiteral("All"), QStringLiteral("AND")}, half_rows},
+            {"search_question_half",
+             {half, QStringLiteral("Question"), {}, QStringLiteral("All"), QStringLiteral("AND")},
+             half_rows},
+            {"search_all_half",
+             {half, QStringLiteral("All"), {}, QStringLiteral("All"), QStringLiteral("AND")},
+             half_rows},
             {"search_all_none", {none, QStringLiteral("All"), {}, QStringLiteral("All"), QStringLiteral("AND")}, 0},
-            {"search_every_row", {{}, QStringLiteral("Question"), {}, QStringLiteral("All"), QStringLiteral("AND")}, opts.rows},
+            {"search_every_row",
+             {{}, QStringLiteral("Question"), {}, QStringLiteral("All"), QStringLiteral("AND")},
+             opts.rows},
         };
         // The layers in between, for the table that says where the time goes: the ODBC driver
         // at every size, Qt SQL's driver on the full table.
         odbc = make_odbc_layer();
         for (const search_case& one : searches) {
-            add(one.name, "program", [this, one](benchmark::State& state) { program_search(state, one); }, true);
+            add(
+                one.name, "program", [this, one](benchmark::State& state) { program_search(state, one); }, true);
             add(one.name, "engine", [this, one](benchmark::State& state) { engine_search(state, one); });
             add(one.name, "odbc", [this, one](benchmark::State& state) { layer_search(state, *odbc, one); });
         }
@@ -119,19 +126,24 @@ public:
         for (const bool kept : {true, false}) {
             const char* program_side = kept ? "program" : "program_plain";
             const char* engine_side = kept ? "engine" : "engine_plain";
-            add("save_changed", program_side, [this, kept](benchmark::State& state) { program_save_changed(state, kept); });
-            add("save_changed", engine_side, [this, kept](benchmark::State& state) { engine_save_changed(state, kept); });
-            add("delete_entry", program_side, [this, kept](benchmark::State& state) { program_delete(state, kept); }, true);
-            add("delete_entry", engine_side, [this, kept](benchmark::State& state) { engine_delete(state, kept); }, true);
+            add("save_changed", program_side,
+                [this, kept](benchmark::State& state) { program_save_changed(state, kept); });
+            add("save_changed", engine_side,
+                [this, kept](benchmark::State& state) { engine_save_changed(state, kept); });
+            add(
+                "delete_entry", program_side, [this, kept](benchmark::State& state) { program_delete(state, kept); },
+                true);
+            add(
+                "delete_entry", engine_side, [this, kept](benchmark::State& state) { engine_delete(state, kept); },
+                true);
         }
     }
 
 private:
-    void add(const char* name, const char* side, std::function<void(benchmark::State&)> body,
-             bool manual_time = false)
+    void add(const char* name, const char* side, std::function<void(benchmark::State&)> body, bool manual_time = false)
     {
-        const std::string full = std::string(bench::backend_name(opts.backend)) + "/" + std::to_string(opts.rows) + "/"
-                                 + name + "/" + side;
+        const std::string full =
+            std::string(bench::backend_name(opts.backend)) + "/" + std::to_string(opts.rows) + "/" + name + "/" + side;
         benchmark::internal::Benchmark* registered =
             benchmark::RegisterBenchmark(full.c_str(), [body](benchmark::State& state) { body(state); });
         with_extremes(registered)->Unit(benchmark::kMillisecond);
@@ -192,7 +204,8 @@ private:
         state.counters["shown_ms"] = benchmark::Counter(shown_ms, benchmark::Counter::kAvgIterations);
         const QString expected_statement = search::compose(one.criteria);
         if (window.pretraga->sql_select() != expected_statement)
-            state.SkipWithError(("the window ran another statement: " + window.pretraga->sql_select().toStdString()).c_str());
+            state.SkipWithError(
+                ("the window ran another statement: " + window.pretraga->sql_select().toStdString()).c_str());
         check_rows(state, window.pretraga->rowCount(), one.expected_rows);
     }
 
@@ -229,7 +242,8 @@ private:
     {
         state.counters["rows"] = listed;
         if (listed != expected)
-            state.SkipWithError(("listed " + std::to_string(listed) + " rows, expected " + std::to_string(expected)).c_str());
+            state.SkipWithError(
+                ("listed " + std::to_string(listed) + " rows, expected " + std::to_string(expected)).c_str());
     }
 
     // The entry window's load: the cursor over the composed statement, fetched to its end.

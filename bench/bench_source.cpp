@@ -48,7 +48,8 @@ data_source::data_source(backend which) : kind(which)
         sqlite_file = odbc.folder() + QStringLiteral("/faq.db");
         QStringList settings{QStringLiteral("Database=") + sqlite_file, QStringLiteral("Timeout=2000")};
         // More driver settings for experiments, "Key=Value;Key=Value".
-        settings += QString::fromLocal8Bit(qgetenv("TARVO_BENCH_SQLITE_DSN")).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        settings +=
+            QString::fromLocal8Bit(qgetenv("TARVO_BENCH_SQLITE_DSN")).split(QLatin1Char(';'), Qt::SkipEmptyParts);
         odbc.write(QStringLiteral("FAQ"), QStringLiteral("SQLite3"), settings);
     } else {
         const QString pg_dir = QString::fromLocal8Bit(qgetenv("TARVO_BENCH_PG_DIR"));
@@ -67,15 +68,17 @@ data_source::data_source(backend which) : kind(which)
 
 std::string data_source::schema_sql() const
 {
-    return read_text(source_dir() + (kind == backend::sqlite ? QStringLiteral("/db/faq.sqlite.sql")
-                                                             : QStringLiteral("/db/faq.postgresql.sql")))
+    return read_text(source_dir()
+                     + (kind == backend::sqlite ? QStringLiteral("/db/faq.sqlite.sql")
+                                                : QStringLiteral("/db/faq.postgresql.sql")))
         .toStdString();
 }
 
 std::string data_source::history_sql() const
 {
-    return read_text(source_dir() + (kind == backend::sqlite ? QStringLiteral("/db/faq-history.sqlite.sql")
-                                                             : QStringLiteral("/db/faq-history.postgresql.sql")))
+    return read_text(source_dir()
+                     + (kind == backend::sqlite ? QStringLiteral("/db/faq-history.sqlite.sql")
+                                                : QStringLiteral("/db/faq-history.postgresql.sql")))
         .toStdString();
 }
 

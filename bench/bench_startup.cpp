@@ -125,19 +125,29 @@ int main(int argc, char** argv)
     source.make_engine()->fill(source.schema_sql(), source.history_sql(), faq_data::full_table);
 
     const std::string listed = "listed " + std::to_string(faq_data::full_table);
-    with_extremes(benchmark::RegisterBenchmark("startup/program", [](benchmark::State& state) {
-        run_program(state, TARVO_PROBE, "shown", "shown");
-    }))->UseManualTime()->Unit(benchmark::kMillisecond);
-    with_extremes(benchmark::RegisterBenchmark("startup/bare", [](benchmark::State& state) {
-        run_program(state, BARE_PROBE, "shown", "shown");
-    }))->UseManualTime()->Unit(benchmark::kMillisecond);
-    with_extremes(benchmark::RegisterBenchmark("startup/bare_text", [](benchmark::State& state) {
-        run_program(state, BARE_PROBE, "text", "shown");
-    }))->UseManualTime()->Unit(benchmark::kMillisecond);
-    with_extremes(benchmark::RegisterBenchmark("memory/program_listed", [listed](benchmark::State& state) {
-        run_program(state, TARVO_PROBE, "listed", listed);
-    }))->UseManualTime()->Unit(benchmark::kMillisecond);
-    with_extremes(benchmark::RegisterBenchmark("startup/stages", run_stages))->UseManualTime()->Unit(benchmark::kMillisecond);
+    with_extremes(
+        benchmark::RegisterBenchmark(
+            "startup/program", [](benchmark::State& state) { run_program(state, TARVO_PROBE, "shown", "shown"); }))
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+    with_extremes(
+        benchmark::RegisterBenchmark("startup/bare",
+                                     [](benchmark::State& state) { run_program(state, BARE_PROBE, "shown", "shown"); }))
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+    with_extremes(
+        benchmark::RegisterBenchmark("startup/bare_text",
+                                     [](benchmark::State& state) { run_program(state, BARE_PROBE, "text", "shown"); }))
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+    with_extremes(benchmark::RegisterBenchmark(
+                      "memory/program_listed",
+                      [listed](benchmark::State& state) { run_program(state, TARVO_PROBE, "listed", listed); }))
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+    with_extremes(benchmark::RegisterBenchmark("startup/stages", run_stages))
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
 
     signal(SIGPIPE, SIG_IGN);
     benchmark::Initialize(&argc, argv);

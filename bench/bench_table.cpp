@@ -41,10 +41,11 @@ struct runs {
 figure figure_of(const runs& found)
 {
     // The fastest repetition when there were repetitions (noise only adds time), else the run.
-    const QJsonObject time = found.aggregates.value(QStringLiteral("min"),
-                                                    found.aggregates.value(QStringLiteral("median"), found.single));
+    const QJsonObject time =
+        found.aggregates.value(QStringLiteral("min"), found.aggregates.value(QStringLiteral("median"), found.single));
     figure result;
-    result.ms = to_ms(time.value(QLatin1String("real_time")).toDouble(), time.value(QLatin1String("time_unit")).toString());
+    result.ms =
+        to_ms(time.value(QLatin1String("real_time")).toDouble(), time.value(QLatin1String("time_unit")).toString());
     for (const char* counter : {"rows", "shown_ms", "application_ms", "connected_ms", "window_ms", "painted_ms"})
         result.counters.insert(QLatin1String(counter), time.value(QLatin1String(counter)));
     const QJsonObject peak = found.aggregates.value(QStringLiteral("max"), time);
@@ -259,9 +260,10 @@ int main(int argc, char** argv)
                 "engine with the triggers (target: ratio <= 1.5); triggers = with / without, the cost of\n"
                 "keeping every version, for the engine and for the program\n");
     const QList<int> history_widths = {10, 20, 7, 10, 9, 6, 9, 9, 9, 9, 8};
-    print_line({QStringLiteral("database"), QStringLiteral("case"), QStringLiteral("entries"), QStringLiteral("program ms"),
-                QStringLiteral("engine ms"), QStringLiteral("ratio"), QStringLiteral("plain pr."), QStringLiteral("plain en."),
-                QStringLiteral("trig. en."), QStringLiteral("trig. pr."), QStringLiteral("target")},
+    print_line({QStringLiteral("database"), QStringLiteral("case"), QStringLiteral("entries"),
+                QStringLiteral("program ms"), QStringLiteral("engine ms"), QStringLiteral("ratio"),
+                QStringLiteral("plain pr."), QStringLiteral("plain en."), QStringLiteral("trig. en."),
+                QStringLiteral("trig. pr."), QStringLiteral("target")},
                history_widths);
     for (auto backend = sizes.constBegin(); backend != sizes.constEnd(); ++backend) {
         for (const auto& [key, label] : history_cases) {

@@ -11,24 +11,24 @@ namespace {
 // No word holds half_word or none_word, and no separator is a letter, so LIKE '%valve%' matches
 // exactly where half_word was placed and LIKE '%zeolite%' matches nothing.
 constexpr std::array<std::string_view, 96> vocabulary = {
-    "pump",      "tubing",    "flow",      "calibration", "reagent",   "cartridge", "sample",    "probe",
-    "needle",    "cuvette",   "lamp",      "detector",    "filter",    "incubator", "rotor",     "mixer",
-    "barcode",   "reader",    "printer",   "report",      "firmware",  "update",    "backup",    "network",
-    "pressure",  "vacuum",    "priming",   "wash",        "solution",  "container", "level",     "sensor",
-    "alarm",     "error",     "warning",   "temperature", "humidity",  "cooling",   "heater",    "fan",
-    "bearing",   "motor",     "belt",      "gear",        "spring",    "seal",      "gasket",    "tube",
-    "syringe",   "piston",    "chamber",   "optics",      "lens",      "mirror",    "signal",    "noise",
-    "drift",     "offset",    "gain",      "blank",       "control",   "serum",     "plasma",    "urine",
-    "glucose",   "cholesterol", "sodium",  "potassium",   "chloride",  "lactate",   "result",    "limit",
-    "range",     "interval",  "service",   "maintenance", "cleaning",  "daily",     "weekly",    "monthly",
-    "operator",  "software",  "interface", "host",        "port",      "cable",     "power",     "supply",
-    "voltage",   "fuse",      "board",     "memory",      "display",   "screen",    "keyboard",  "after"};
+    "pump",     "tubing",      "flow",      "calibration", "reagent",  "cartridge", "sample",   "probe",
+    "needle",   "cuvette",     "lamp",      "detector",    "filter",   "incubator", "rotor",    "mixer",
+    "barcode",  "reader",      "printer",   "report",      "firmware", "update",    "backup",   "network",
+    "pressure", "vacuum",      "priming",   "wash",        "solution", "container", "level",    "sensor",
+    "alarm",    "error",       "warning",   "temperature", "humidity", "cooling",   "heater",   "fan",
+    "bearing",  "motor",       "belt",      "gear",        "spring",   "seal",      "gasket",   "tube",
+    "syringe",  "piston",      "chamber",   "optics",      "lens",     "mirror",    "signal",   "noise",
+    "drift",    "offset",      "gain",      "blank",       "control",  "serum",     "plasma",   "urine",
+    "glucose",  "cholesterol", "sodium",    "potassium",   "chloride", "lactate",   "result",   "limit",
+    "range",    "interval",    "service",   "maintenance", "cleaning", "daily",     "weekly",   "monthly",
+    "operator", "software",    "interface", "host",        "port",     "cable",     "power",    "supply",
+    "voltage",  "fuse",        "board",     "memory",      "display",  "screen",    "keyboard", "after"};
 
 constexpr std::array<std::string_view, 16> products = {
-    "Cobas Integra 400", "Hematology XN-550", "Glucose GLU-2",    "Coagulation CA-600",
-    "Sample Loader SL-20", "LabLink 3",       "Fotometar FM-12",  "Elektrolit EL-3",
-    "Urine Strip US-7",  "Immuno IA-900",     "Centrifuge CF-4",  "Blood Gas BG-2",
-    "Chemistry CH-300",  "Cholesterol CHOL-2", "Control Level 2", "Printer PR-80"};
+    "Cobas Integra 400",   "Hematology XN-550",  "Glucose GLU-2",   "Coagulation CA-600",
+    "Sample Loader SL-20", "LabLink 3",          "Fotometar FM-12", "Elektrolit EL-3",
+    "Urine Strip US-7",    "Immuno IA-900",      "Centrifuge CF-4", "Blood Gas BG-2",
+    "Chemistry CH-300",    "Cholesterol CHOL-2", "Control Level 2", "Printer PR-80"};
 
 // splitmix64: a small generator whose sequence is fixed by its seed on every platform.
 class generator {
@@ -113,8 +113,7 @@ entry make_entry(int rbr)
     made.pitanje = words(random, 92, " ");
     if (has_half_word(rbr)) {
         const std::size_t blank = made.pitanje.find(' ', 10 + random.below(60));
-        made.pitanje.insert(blank == std::string::npos ? made.pitanje.size() : blank,
-                            std::string(" ") + half_word);
+        made.pitanje.insert(blank == std::string::npos ? made.pitanje.size() : blank, std::string(" ") + half_word);
     }
     made.pitanje += '?';
 

@@ -38,9 +38,9 @@ public:
         SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
         SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
         const std::u16string connect = u"DSN=FAQ;UID=mirt;PWD=mirt";
-        const SQLRETURN result = SQLDriverConnectW(
-            dbc, nullptr, reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(connect.c_str())),
-            static_cast<SQLSMALLINT>(connect.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+        const SQLRETURN result =
+            SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(connect.c_str())),
+                              static_cast<SQLSMALLINT>(connect.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
         if (!SQL_SUCCEEDED(result))
             error = diagnostics(SQL_HANDLE_DBC, dbc);
         const char* codeset = nl_langinfo(CODESET);
@@ -138,9 +138,9 @@ public:
         SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
         SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
         const std::u16string connect = u"DSN=FAQ;UID=mirt;PWD=mirt";
-        if (!SQL_SUCCEEDED(SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(connect.c_str())),
-                                             static_cast<SQLSMALLINT>(connect.size()), nullptr, 0, nullptr,
-                                             SQL_DRIVER_NOPROMPT)))
+        if (!SQL_SUCCEEDED(
+                SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(connect.c_str())),
+                                  static_cast<SQLSMALLINT>(connect.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)))
             error = diagnostics(SQL_HANDLE_DBC, dbc);
     }
     ~odbc_entry_layer() override
@@ -173,15 +173,18 @@ public:
     {
         SQLINTEGER ima = 0;
         SQLINTEGER number = rbr;
-        const bool counted = run(QStringLiteral("SELECT Count ( rbr ) FROM faq WHERE rbr =? "), {&number}, [&](SQLHSTMT stmt) {
-            return SQL_SUCCEEDED(SQLFetch(stmt)) && SQL_SUCCEEDED(SQLGetData(stmt, 1, SQL_C_SLONG, &ima, 0, nullptr));
-        });
+        const bool counted =
+            run(QStringLiteral("SELECT Count ( rbr ) FROM faq WHERE rbr =? "), {&number}, [&](SQLHSTMT stmt) {
+                return SQL_SUCCEEDED(SQLFetch(stmt))
+                       && SQL_SUCCEEDED(SQLGetData(stmt, 1, SQL_C_SLONG, &ima, 0, nullptr));
+            });
         if (!counted || ima <= 0)
             return counted;
         SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER);
         const QString* texts[] = {&entry.adresa, &entry.pitanje, &entry.proizvod, &entry.lot, &entry.odgovor};
-        bool ok = run(QStringLiteral("update faq SET adresa =? , pitanje =? , proizvod =? , lot =? , odgovor =? WHERE rbr =? "),
-                      {&number}, [](SQLHSTMT) { return true; }, texts);
+        bool ok = run(
+            QStringLiteral("update faq SET adresa =? , pitanje =? , proizvod =? , lot =? , odgovor =? WHERE rbr =? "),
+            {&number}, [](SQLHSTMT) { return true; }, texts);
         ok = SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc, ok ? SQL_COMMIT : SQL_ROLLBACK)) && ok;
         SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER);
         return ok;
@@ -192,7 +195,8 @@ public:
         return run(QStringLiteral("SELECT MAX ( rbr ) FROM faq "), {}, [&](SQLHSTMT stmt) {
             SQLINTEGER value = 0;
             SQLLEN indicator = 0;
-            if (!SQL_SUCCEEDED(SQLFetch(stmt)) || !SQL_SUCCEEDED(SQLGetData(stmt, 1, SQL_C_SLONG, &value, 0, &indicator)))
+            if (!SQL_SUCCEEDED(SQLFetch(stmt))
+                || !SQL_SUCCEEDED(SQLGetData(stmt, 1, SQL_C_SLONG, &value, 0, &indicator)))
                 return false;
             largest = indicator == SQL_NULL_DATA ? std::nullopt : std::optional<int>(value);
             return true;
@@ -216,14 +220,16 @@ private:
         bool ok = true;
         for (int i = 0; texts != nullptr && i < 5; ++i) {
             indicators[position] = SQLLEN(texts[i]->size()) * SQLLEN(sizeof(SQLWCHAR));
-            ok = ok && SQL_SUCCEEDED(SQLBindParameter(stmt, SQLUSMALLINT(position + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
-                                                      SQL_WVARCHAR, 0, 0, const_cast<ushort*>(texts[i]->utf16()),
-                                                      indicators[position], &indicators[position]));
+            ok = ok
+                 && SQL_SUCCEEDED(SQLBindParameter(stmt, SQLUSMALLINT(position + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
+                                                   SQL_WVARCHAR, 0, 0, const_cast<ushort*>(texts[i]->utf16()),
+                                                   indicators[position], &indicators[position]));
             ++position;
         }
         for (SQLINTEGER* number : numbers) {
-            ok = ok && SQL_SUCCEEDED(SQLBindParameter(stmt, SQLUSMALLINT(position + 1), SQL_PARAM_INPUT, SQL_C_SLONG,
-                                                      SQL_INTEGER, 0, 0, number, 0, &indicators[position]));
+            ok = ok
+                 && SQL_SUCCEEDED(SQLBindParameter(stmt, SQLUSMALLINT(position + 1), SQL_PARAM_INPUT, SQL_C_SLONG,
+                                                   SQL_INTEGER, 0, 0, number, 0, &indicators[position]));
             ++position;
         }
         const SQLRETURN executed =

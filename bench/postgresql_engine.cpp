@@ -53,7 +53,8 @@ public:
             throw engine_error("PQconnectdb: " + error);
         }
         // Notices ("table faq does not exist, skipping") are of no interest here.
-        PQsetNoticeProcessor(connection, [](void*, const char*) {}, nullptr);
+        PQsetNoticeProcessor(
+            connection, [](void*, const char*) {}, nullptr);
         count_text = numbered(statements::with_placeholders(statements::count_rbr));
         delete_text = numbered(statements::with_placeholders(statements::delete_entry_text));
         update_text = numbered(statements::with_placeholders(statements::update_entry_text));
@@ -75,8 +76,8 @@ public:
             // format as they are.
             const faq_data::entry made = faq_data::make_entry(rbr);
             line = std::to_string(made.rbr);
-            for (const std::string* text : {&made.adresa, &made.pitanje, &made.datum, &made.proizvod, &made.lot,
-                                            &made.odgovor}) {
+            for (const std::string* text :
+                 {&made.adresa, &made.pitanje, &made.datum, &made.proizvod, &made.lot, &made.odgovor}) {
                 line += '\t';
                 line += *text;
             }
@@ -155,8 +156,8 @@ public:
     void insert_entry(const faq_data::entry& made) override
     {
         const std::string number_text = std::to_string(made.rbr);
-        const char* values[] = {number_text.c_str(), made.adresa.c_str(),   made.pitanje.c_str(), made.datum.c_str(),
-                                made.proizvod.c_str(), made.lot.c_str(), made.odgovor.c_str()};
+        const char* values[] = {number_text.c_str(),   made.adresa.c_str(), made.pitanje.c_str(), made.datum.c_str(),
+                                made.proizvod.c_str(), made.lot.c_str(),    made.odgovor.c_str()};
         expect(PQexecParams(connection,
                             "INSERT INTO faq (rbr, adresa, pitanje, datum, proizvod, lot, odgovor) "
                             "VALUES ($1, $2, $3, $4, $5, $6, $7)",

@@ -39,7 +39,8 @@ public:
     std::string text(int column) const
     {
         const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(handle, column));
-        return bytes ? std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(handle, column))) : std::string();
+        return bytes ? std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(handle, column)))
+                     : std::string();
     }
     std::optional<int> number(int column) const
     {

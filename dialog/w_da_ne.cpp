@@ -5,9 +5,9 @@
 #include <QTextEdit>
 #include <QTextOption>
 
+#include "application.h"
 #include "centring.h"
 #include "platform.h"
-#include "application.h"
 
 namespace {
 

@@ -19,8 +19,10 @@ void entry_preview::show_entry(const statements::entry_texts& entry)
     QTextCharFormat caption;
     caption.setFontWeight(QFont::Bold);
     const QTextCharFormat text;
-    const std::pair<const char*, const QString*> parts[] = {{"Keywords:", &entry.adresa},  {"Question:", &entry.pitanje},
-                                                            {"LOT:", &entry.lot},         {"Product:", &entry.proizvod},
+    const std::pair<const char*, const QString*> parts[] = {{"Keywords:", &entry.adresa},
+                                                            {"Question:", &entry.pitanje},
+                                                            {"LOT:", &entry.lot},
+                                                            {"Product:", &entry.proizvod},
                                                             {"Notes:", &entry.odgovor}};
     bool first = true;
     for (const auto& [name, value] : parts) {

@@ -38,7 +38,8 @@ w_history::w_history(application& application_object, int entry_number, QWidget*
 
     dw_versions = new QTableWidget(0, 3, this);
     dw_versions->setObjectName(QStringLiteral("dw_versions"));
-    dw_versions->setHorizontalHeaderLabels({QStringLiteral("Replaced"), QStringLiteral("By"), QStringLiteral("What the change did")});
+    dw_versions->setHorizontalHeaderLabels(
+        {QStringLiteral("Replaced"), QStringLiteral("By"), QStringLiteral("What the change did")});
     dw_versions->setSelectionBehavior(QAbstractItemView::SelectRows);
     dw_versions->setSelectionMode(QAbstractItemView::SingleSelection);
     dw_versions->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -9,14 +9,14 @@
 #include <algorithm>
 #include <limits>
 
+#include "application.h"
+#include "centring.h"
 #include "dynamic_cursor.h"
 #include "enter_key.h"
 #include "entry_number.h"
 #include "multiline_edit.h"
 #include "platform.h"
 #include "w_history.h"
-#include "application.h"
-#include "centring.h"
 
 namespace {
 
@@ -227,8 +227,8 @@ void w_main::show_entry(const statements::entry_texts& entry)
 
 statements::entry_texts w_main::shown_texts() const
 {
-    return statements::entry_texts{mle_adresa->text(), mle_question->text(), em_proizvod->text(),
-                                   em_lot->text(), mle_odgovor->text()};
+    return statements::entry_texts{mle_adresa->text(), mle_question->text(), em_proizvod->text(), em_lot->text(),
+                                   mle_odgovor->text()};
 }
 
 std::int16_t w_main::prikazifaq(std::int16_t broj)
@@ -274,8 +274,9 @@ std::optional<std::int16_t> w_main::novibroj()
     }
     const entry_number::next_number next = entry_number::after(broj);
     if (next.exhausted) {
-        platform::message_box(QStringLiteral("Error"),
-                              QStringLiteral("No entry number is left: entry numbers end at %1.").arg(entry_number::last));
+        platform::message_box(
+            QStringLiteral("Error"),
+            QStringLiteral("No entry number is left: entry numbers end at %1.").arg(entry_number::last));
         return entry_number::numbering_failed;
     }
     return next.number;

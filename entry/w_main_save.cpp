@@ -3,9 +3,9 @@
 
 #include <QLineEdit>
 
+#include "application.h"
 #include "entry_number.h"
 #include "platform.h"
-#include "application.h"
 #include "w_main.h"
 
 namespace {
@@ -78,8 +78,7 @@ void w_main::cb_save_clicked()
     emit saved(saved_number);
 }
 
-bool w_main::write_over_stored_entry(const statements::entry_texts& entry, std::int16_t a_rbr,
-                                     QString& statement_title)
+bool w_main::write_over_stored_entry(const statements::entry_texts& entry, std::int16_t a_rbr, QString& statement_title)
 {
     transaction& sqlca = *app.sqlca;
     // The version this save may replace: the one loaded, or one the user agreed to replace.

@@ -42,10 +42,7 @@ QString row_tooltip(const QString& proizvod, const QString& pitanje)
 
 dw_pretraga::dw_pretraga(QObject* parent) : QAbstractTableModel(parent) {}
 
-int dw_pretraga::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : list.size();
-}
+int dw_pretraga::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : list.size(); }
 
 int dw_pretraga::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : column_count; }
 

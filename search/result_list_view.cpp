@@ -151,8 +151,8 @@ void result_list_view::paintEvent(QPaintEvent* event)
         pen.setColor(palette().color(QPalette::Active, QPalette::HighlightedText));
         pen.setWidth(1);
         painter.setPen(pen);
-        painter.drawRect(QRectF(frame).adjusted(frame_width + 0.5, frame_width + 0.5, -frame_width - 0.5,
-                                                -frame_width - 0.5));
+        painter.drawRect(
+            QRectF(frame).adjusted(frame_width + 0.5, frame_width + 0.5, -frame_width - 0.5, -frame_width - 0.5));
     }
 }
 

@@ -41,8 +41,8 @@ uo_srch1::uo_srch1(QWidget* parent) : QWidget(parent)
     sle_trazi->setObjectName(QStringLiteral("sle_trazi"));
 
     const QFont arial = platform::font(QStringLiteral("Arial"), 10);
-    for (QWidget* child : {static_cast<QWidget*>(ddlb_veza), static_cast<QWidget*>(ddlb_polje),
-                           static_cast<QWidget*>(sle_trazi)})
+    for (QWidget* child :
+         {static_cast<QWidget*>(ddlb_veza), static_cast<QWidget*>(ddlb_polje), static_cast<QWidget*>(sle_trazi)})
         child->setFont(arial);
 
     platform::resize_in_units(this, control_width, control_height);

@@ -47,8 +47,9 @@ w_deleted::w_deleted(application& application_object, QWidget* parent) : QDialog
 
     dw_deleted = new QTableWidget(0, 5, this);
     dw_deleted->setObjectName(QStringLiteral("dw_deleted"));
-    dw_deleted->setHorizontalHeaderLabels({QStringLiteral("Number"), QStringLiteral("Product"), QStringLiteral("Question"),
-                                           QStringLiteral("Deleted"), QStringLiteral("By")});
+    dw_deleted->setHorizontalHeaderLabels({QStringLiteral("Number"), QStringLiteral("Product"),
+                                           QStringLiteral("Question"), QStringLiteral("Deleted"),
+                                           QStringLiteral("By")});
     dw_deleted->setSelectionBehavior(QAbstractItemView::SelectRows);
     dw_deleted->setSelectionMode(QAbstractItemView::SingleSelection);
     dw_deleted->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -105,12 +106,13 @@ void w_deleted::fill_list()
         const history::deleted_entry& entry = entries[i];
         const int row = static_cast<int>(i);
         const QString number = QString::number(entry.rbr);
-        dw_deleted->setItem(row, number_column,
-                            entry.number_taken
-                                ? cell(number + QStringLiteral(" (taken)"),
-                                       QStringLiteral("Another entry carries number %1 now: this one comes back under a new number.")
-                                           .arg(entry.rbr))
-                                : cell(number));
+        dw_deleted->setItem(
+            row, number_column,
+            entry.number_taken
+                ? cell(number + QStringLiteral(" (taken)"),
+                       QStringLiteral("Another entry carries number %1 now: this one comes back under a new number.")
+                           .arg(entry.rbr))
+                : cell(number));
         dw_deleted->setItem(row, product_column, cell(entry.proizvod));
         dw_deleted->setItem(row, question_column, cell(entry.pitanje));
         dw_deleted->setItem(row, deleted_column, cell(change_time::local_text(entry.deleted_at)));
@@ -132,8 +134,9 @@ void w_deleted::fill_list()
         cb_close->setFocus();
         return;
     }
-    st_info->setText(QStringLiteral("Deleted entries, the latest deletion first. \"Restore\" puts the chosen entry back "
-                                    "under its old number, or under a new one when another entry carries that number now."));
+    st_info->setText(
+        QStringLiteral("Deleted entries, the latest deletion first. \"Restore\" puts the chosen entry back "
+                       "under its old number, or under a new one when another entry carries that number now."));
     cb_restore->setEnabled(true);
     cb_close->setDefault(false);
     cb_restore->setDefault(true);
@@ -186,17 +189,19 @@ void w_deleted::cb_restore_clicked()
         accept();
         return;
     case result::already_restored:
-        platform::message_box(QStringLiteral("Restore"),
-                              QStringLiteral("Entry %1 was restored already, as entry %2.").arg(old_rbr).arg(outcome.rbr));
+        platform::message_box(
+            QStringLiteral("Restore"),
+            QStringLiteral("Entry %1 was restored already, as entry %2.").arg(old_rbr).arg(outcome.rbr));
         break;
     case result::not_deleted:
         platform::message_box(QStringLiteral("Restore"), QStringLiteral("This deletion is no longer in the history."));
         break;
     case result::no_number_left:
-        platform::message_box(QStringLiteral("Error"), QStringLiteral("Entry %1's number is taken, and no other entry number "
-                                                                     "is left: entry numbers end at %2.")
-                                                           .arg(old_rbr)
-                                                           .arg(entry_number::last));
+        platform::message_box(QStringLiteral("Error"),
+                              QStringLiteral("Entry %1's number is taken, and no other entry number "
+                                             "is left: entry numbers end at %2.")
+                                  .arg(old_rbr)
+                                  .arg(entry_number::last));
         return;
     case result::failed:
         show_failure(outcome.title, *app.sqlca);

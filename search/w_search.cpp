@@ -14,6 +14,7 @@
 #include <limits>
 #include <optional>
 
+#include "application.h"
 #include "centring.h"
 #include "data_source.h"
 #include "dw_pretraga.h"
@@ -21,9 +22,8 @@
 #include "platform.h"
 #include "result_list_view.h"
 #include "search_statement.h"
-#include "status_line.h"
 #include "statements.h"
-#include "application.h"
+#include "status_line.h"
 #include "uo_srch1.h"
 #include "w_deleted.h"
 
@@ -103,7 +103,7 @@ void w_search::fit_to_size()
     const QSize growth = size() - QSize(platform::units_to_px_x(window_width), platform::units_to_px_y(window_height));
     const auto grown = [&](const QRect& designed) {
         return QRect(designed.topLeft(), QSize(std::max(designed.width() / 4, designed.width() + growth.width()),
-                                                std::max(designed.height() / 4, designed.height() + growth.height())));
+                                               std::max(designed.height() / 4, designed.height() + growth.height())));
     };
     gb_1->setGeometry(grown(gb_1_designed));
     dw_search->setGeometry(grown(dw_search_designed));
@@ -206,9 +206,18 @@ void w_search::create_controls()
     dw_search_designed = dw_search->geometry();
 
     // Tab order: first criterion, second criterion, View, Delete, New FAQ, Close, Search, list.
-    const QList<QWidget*> chain = {uo_prvi->sle_trazi, uo_prvi->ddlb_polje, uo_prvi->ddlb_veza,
-                                   uo_drugi->sle_trazi, uo_drugi->ddlb_polje, uo_drugi->ddlb_veza,
-                                   cb_view, cb_delete, cb_new, cb_close, cb_search, dw_search};
+    const QList<QWidget*> chain = {uo_prvi->sle_trazi,
+                                   uo_prvi->ddlb_polje,
+                                   uo_prvi->ddlb_veza,
+                                   uo_drugi->sle_trazi,
+                                   uo_drugi->ddlb_polje,
+                                   uo_drugi->ddlb_veza,
+                                   cb_view,
+                                   cb_delete,
+                                   cb_new,
+                                   cb_close,
+                                   cb_search,
+                                   dw_search};
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
 }
@@ -261,9 +270,9 @@ void w_search::open()
 {
     app.rbr = 0;
     centriraj_prozor(this);
-    uo_prvi->izaberi_tip(7);             // "Question"
+    uo_prvi->izaberi_tip(7);                // "Question"
     uo_drugi->ddlb_veza->setVisible(false); // the first criterion's connector joins the two
-    uo_drugi->izaberi_tip(2);            // "All"
+    uo_drugi->izaberi_tip(2);               // "All"
 }
 
 void w_search::centriraj_prozor(QWidget* prozor) { platform::centre_window(prozor); }

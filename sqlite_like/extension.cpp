@@ -22,7 +22,8 @@ void like(sqlite3_context* context, int argc, sqlite3_value** argv)
     const auto* pattern_text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
     // SQLite's own limit on the pattern, so that both LIKEs refuse the same patterns.
-    if (sqlite3_value_bytes(argv[0]) > sqlite3_limit(sqlite3_context_db_handle(context), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1)) {
+    if (sqlite3_value_bytes(argv[0])
+        > sqlite3_limit(sqlite3_context_db_handle(context), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1)) {
         sqlite3_result_error(context, "LIKE or GLOB pattern too complex", -1);
         return;
     }
@@ -61,8 +62,8 @@ void like(sqlite3_context* context, int argc, sqlite3_value** argv)
 } // namespace
 
 // The entry point SQLite derives from the file name tarvo_like.so.
-extern "C" __attribute__((visibility("default"))) int
-sqlite3_tarvolike_init(sqlite3* db, char** /*error_message*/, const sqlite3_api_routines* api)
+extern "C" __attribute__((visibility("default"))) int sqlite3_tarvolike_init(sqlite3* db, char** /*error_message*/,
+                                                                             const sqlite3_api_routines* api)
 {
     SQLITE_EXTENSION_INIT2(api);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;

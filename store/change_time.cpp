@@ -8,7 +8,8 @@ namespace change_time {
 QDateTime parse(const QString& text)
 {
     static const QRegularExpression form(QStringLiteral(
-        "^\\s*(\\d{4})-(\\d{2})-(\\d{2})[ T](\\d{2}):(\\d{2}):(\\d{2})(?:\\.(\\d+))?\\s*(?:(Z)|([+-])(\\d{2})(?::?(\\d{2}))?(?::?(\\d{2}))?)?\\s*$"));
+        "^\\s*(\\d{4})-(\\d{2})-(\\d{2})[ "
+        "T](\\d{2}):(\\d{2}):(\\d{2})(?:\\.(\\d+))?\\s*(?:(Z)|([+-])(\\d{2})(?::?(\\d{2}))?(?::?(\\d{2}))?)?\\s*$"));
     const QRegularExpressionMatch match = form.match(text);
     if (!match.hasMatch())
         return {};
@@ -20,7 +21,8 @@ QDateTime parse(const QString& text)
         return {};
     int offset_seconds = 0;
     if (!match.captured(9).isEmpty()) {
-        offset_seconds = match.captured(10).toInt() * 3600 + match.captured(11).toInt() * 60 + match.captured(12).toInt();
+        offset_seconds =
+            match.captured(10).toInt() * 3600 + match.captured(11).toInt() * 60 + match.captured(12).toInt();
         if (match.captured(9) == QLatin1String("-"))
             offset_seconds = -offset_seconds;
     }

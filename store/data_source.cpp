@@ -24,7 +24,10 @@ QString data_source_setting(const QString& dsn, const char* key)
 
 QString environment(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
 
-bool is_postgresql(const QString& engine) { return engine.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0; }
+bool is_postgresql(const QString& engine)
+{
+    return engine.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0;
+}
 
 // psqlODBC hands the server and the port of the data source to libpq as they are; an empty one
 // falls back, as libpq does, on PGHOST and PGPORT, and the port on 5432.

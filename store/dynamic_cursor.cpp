@@ -2,10 +2,7 @@
 
 #include "odbc_statement.h"
 
-dynamic_cursor::dynamic_cursor(transaction& session, dynamic_staging_area& staging)
-    : sqlca(session), sqlsa(staging)
-{
-}
+dynamic_cursor::dynamic_cursor(transaction& session, dynamic_staging_area& staging) : sqlca(session), sqlsa(staging) {}
 
 dynamic_cursor::~dynamic_cursor() { close(); }
 

@@ -243,7 +243,8 @@ void restore_deleted(transaction& sqlca, std::int64_t version_id, const numberin
         }
         if (!deleted.found || deleted.second) {
             end_reading_change(sqlca);
-            outcome.what = deleted.found ? restore_outcome::result::already_restored : restore_outcome::result::not_deleted;
+            outcome.what =
+                deleted.found ? restore_outcome::result::already_restored : restore_outcome::result::not_deleted;
             outcome.rbr = static_cast<int>(deleted.second.value_or(0));
             return;
         }
@@ -266,7 +267,8 @@ void restore_deleted(transaction& sqlca, std::int64_t version_id, const numberin
         }
         if (!target) {
             numbers max;
-            if (auto error = numbers_in_change(connection, largest, [](odbc_statement&) {}, 1, max)) {
+            if (auto error = numbers_in_change(
+                    connection, largest, [](odbc_statement&) {}, 1, max)) {
                 sqlca.change_failed(*error);
                 report_failure(outcome, largest_title, sqlca);
                 return;

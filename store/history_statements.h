@@ -46,12 +46,12 @@ inline constexpr char16_t note_restore_title[] = u"INSERT INTO faq_restored VALU
 // One earlier version of an entry: its row as it was before a change ("update") or before it
 // was deleted ("delete").
 struct version {
-    std::int64_t id = 0;    // faq_history.version: later changes have larger ones
-    int rbr = 0;            // the entry's number then
-    QDateTime changed_at;   // when the change was made (UTC); invalid if the database gave none
-    QString change;         // "update" or "delete"
-    QString changed_by;     // the desktop user, where the database knows it; else empty
-    QString datum;          // creation date of the entry
+    std::int64_t id = 0;  // faq_history.version: later changes have larger ones
+    int rbr = 0;          // the entry's number then
+    QDateTime changed_at; // when the change was made (UTC); invalid if the database gave none
+    QString change;       // "update" or "delete"
+    QString changed_by;   // the desktop user, where the database knows it; else empty
+    QString datum;        // creation date of the entry
     statements::entry_texts texts;
 };
 

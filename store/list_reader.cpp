@@ -67,7 +67,8 @@ public:
             if (length == SQL_NULL_DATA)
                 return true;
             const bool last = result == SQL_SUCCESS || (length != SQL_NO_TOTAL && length < buffer_bytes());
-            pieces.append(bytes(), last ? length : buffer_bytes() - unit); // the rest of a full buffer is its terminator
+            pieces.append(bytes(),
+                          last ? length : buffer_bytes() - unit); // the rest of a full buffer is its terminator
             if (last)
                 break;
         }
@@ -96,9 +97,9 @@ private:
     SQLLEN unit;                  // bytes per code unit
     std::vector<SQLWCHAR> buffer; // SQLWCHAR keeps UTF-16 aligned; UTF-8 uses its bytes
     bool bound = false;
-    SQLLEN indicator = 0;         // of the bound buffer
-    QByteArray pieces;            // a long value, put together
-    QByteArray text;              // a value converted from UTF-16
+    SQLLEN indicator = 0; // of the bound buffer
+    QByteArray pieces;    // a long value, put together
+    QByteArray text;      // a value converted from UTF-16
     // Each value is complete; a byte order mark at its start belongs to the text.
     QStringEncoder to_utf8{QStringEncoder::Utf8,
                            QStringEncoder::Flag::Stateless | QStringEncoder::Flag::ConvertInitialBom};
@@ -112,7 +113,8 @@ bool beyond_16_bits(const QString& text)
 
 } // namespace
 
-std::optional<store_error> read_list(odbc_connection& connection, const QString& select, list_sink& sink, qsizetype& rows_read)
+std::optional<store_error> read_list(odbc_connection& connection, const QString& select, list_sink& sink,
+                                     qsizetype& rows_read)
 {
     const bool utf8 = locale_is_utf8();
     odbc_statement statement(connection);

@@ -17,9 +17,8 @@ store_error odbc_diagnostics(SQLSMALLINT handle_type, SQLHANDLE handle, const QS
     SQLWCHAR message[1024] = {};
     SQLINTEGER native = 0;
     SQLSMALLINT length = 0;
-    for (SQLSMALLINT record = 1;
-         SQL_SUCCEEDED(SQLGetDiagRecW(handle_type, handle, record, sqlstate, &native, message,
-                                      SQLSMALLINT(std::size(message)), &length));
+    for (SQLSMALLINT record = 1; SQL_SUCCEEDED(SQLGetDiagRecW(handle_type, handle, record, sqlstate, &native, message,
+                                                              SQLSMALLINT(std::size(message)), &length));
          ++record) {
         if (!messages.isEmpty())
             messages += QLatin1Char(' ');

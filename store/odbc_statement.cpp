@@ -52,7 +52,8 @@ bool odbc_statement::execute(const QString& text)
             // Long texts go as long varchar, which every driver takes at any length.
             bound = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_WCHAR,
                                      value.text.size() > 254 ? SQL_WLONGVARCHAR : SQL_WVARCHAR, 0, 0,
-                                     const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(value.text.utf16())), value.indicator, &value.indicator);
+                                     const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(value.text.utf16())),
+                                     value.indicator, &value.indicator);
         } else if (value.is_big) {
             bound = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
                                      &value.big_number, 0, &value.indicator);
@@ -63,9 +64,8 @@ bool odbc_statement::execute(const QString& text)
         if (!SQL_SUCCEEDED(bound))
             return fail(SQL_HANDLE_STMT, statement, "Unable to bind variable");
     }
-    const SQLRETURN result =
-        SQLExecDirectW(statement, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(text.utf16())),
-                       SQLINTEGER(text.size()));
+    const SQLRETURN result = SQLExecDirectW(
+        statement, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(text.utf16())), SQLINTEGER(text.size()));
     if (!SQL_SUCCEEDED(result) && result != SQL_NO_DATA)
         return fail(SQL_HANDLE_STMT, statement, "Unable to execute statement");
     return true;
@@ -75,8 +75,8 @@ bool odbc_statement::execute_narrow(const QByteArray& text)
 {
     if (!allocated())
         return false;
-    const SQLRETURN result =
-        SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.constData())), SQLINTEGER(text.size()));
+    const SQLRETURN result = SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.constData())),
+                                           SQLINTEGER(text.size()));
     if (!SQL_SUCCEEDED(result) && result != SQL_NO_DATA)
         return fail(SQL_HANDLE_STMT, statement, "Unable to execute statement");
     return true;
@@ -121,7 +121,8 @@ bool odbc_statement::text(SQLUSMALLINT column, QString& value)
             break;
         null = false;
         const qsizetype capacity = qsizetype(std::size(buffer)) - 1; // the rest is the terminator
-        const bool last = result == SQL_SUCCESS || (length != SQL_NO_TOTAL && length / SQLLEN(sizeof(char16_t)) <= capacity);
+        const bool last =
+            result == SQL_SUCCESS || (length != SQL_NO_TOTAL && length / SQLLEN(sizeof(char16_t)) <= capacity);
         value.append(reinterpret_cast<const QChar*>(buffer), last ? length / SQLLEN(sizeof(char16_t)) : capacity);
         if (last)
             break;

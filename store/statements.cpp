@@ -84,14 +84,16 @@ QString with_placeholders(QStringView system_text)
 {
     QString result;
     result.reserve(system_text.size());
-    scan_markers(system_text, [&] { result += QLatin1Char('?'); }, [&](QChar c) { result += c; });
+    scan_markers(
+        system_text, [&] { result += QLatin1Char('?'); }, [&](QChar c) { result += c; });
     return result;
 }
 
 int marker_count(QStringView system_text)
 {
     int count = 0;
-    scan_markers(system_text, [&] { ++count; }, [](QChar) {});
+    scan_markers(
+        system_text, [&] { ++count; }, [](QChar) {});
     return count;
 }
 
@@ -99,16 +101,19 @@ void select_max_rbr(transaction& sqlca, std::optional<int>& broj)
 {
     static const QString text = with_placeholders(max_rbr);
     // MAX of an empty table is one row with a null value: that is a success.
-    single_value(sqlca, text, [](odbc_statement&) {}, [&](std::optional<std::int64_t> value) {
-        broj = value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
-    });
+    single_value(
+        sqlca, text, [](odbc_statement&) {},
+        [&](std::optional<std::int64_t> value) {
+            broj = value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
+        });
 }
 
 void select_count(transaction& sqlca, std::int16_t a_rbr, std::int16_t& ima)
 {
     static const QString text = with_placeholders(count_rbr);
-    single_value(sqlca, text, [&](odbc_statement& statement) { statement.bind(a_rbr); },
-                 [&](std::optional<std::int64_t> value) { ima = static_cast<std::int16_t>(value.value_or(0)); });
+    single_value(
+        sqlca, text, [&](odbc_statement& statement) { statement.bind(a_rbr); },
+        [&](std::optional<std::int64_t> value) { ima = static_cast<std::int16_t>(value.value_or(0)); });
 }
 
 void update_entry(transaction& sqlca, const entry_texts& entry, std::int16_t a_rbr)
@@ -183,10 +188,7 @@ void select_stored_entry(transaction& sqlca, std::int16_t a_rbr, std::optional<e
     }
 }
 
-QString load_statement(std::int16_t broj)
-{
-    return QString::fromUtf16(load_select) + QString::number(broj);
-}
+QString load_statement(std::int16_t broj) { return QString::fromUtf16(load_select) + QString::number(broj); }
 
 void retrieve(transaction& sqlca, const QString& select, list_sink& sink)
 {

@@ -26,7 +26,8 @@ inline constexpr char16_t insert_entry_text[] = u"INSERT INTO faq VALUES ( 0 , '
 inline constexpr char16_t delete_entry_text[] = u"DELETE FROM faq WHERE rbr =0 ";
 // The entry as stored now, read by a save inside its change before it writes over the entry;
 // where the database locks rows, the lock clause follows and holds the row until the change ends.
-inline constexpr char16_t stored_entry_text[] = u"SELECT adresa, pitanje, proizvod, lot, odgovor FROM faq WHERE rbr =0 ";
+inline constexpr char16_t stored_entry_text[] =
+    u"SELECT adresa, pitanje, proizvod, lot, odgovor FROM faq WHERE rbr =0 ";
 inline constexpr char16_t row_lock_clause[] = u"FOR UPDATE ";
 
 // A statement text with each parameter marker replaced by "?", spacing kept.
@@ -39,7 +40,7 @@ struct entry_texts {
     QString pitanje;  // question
     QString proizvod; // product
     QString lot;
-    QString odgovor;  // answer
+    QString odgovor; // answer
 };
 
 // The five texts are equal, one for one.

@@ -232,8 +232,8 @@ bool transaction::end_transaction(SQLSMALLINT completion)
     if (SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, connection, completion)))
         return true;
     report_failure(odbc_diagnostics(SQL_HANDLE_DBC, connection,
-                            completion == SQL_COMMIT ? QStringLiteral("Unable to commit transaction")
-                                                     : QStringLiteral("Unable to roll back transaction")));
+                                    completion == SQL_COMMIT ? QStringLiteral("Unable to commit transaction")
+                                                             : QStringLiteral("Unable to roll back transaction")));
     return false;
 }
 

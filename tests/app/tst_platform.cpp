@@ -20,6 +20,7 @@ private slots:
 
 void tst_platform::text_to_integer_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("number");
     QTest::newRow("plain") << "42" << 42;
@@ -34,6 +35,7 @@ void tst_platform::text_to_integer_data()
     QTest::newRow("far too large") << "99999999999" << 0;
     QTest::newRow("too small") << "-32769" << 0;
     QTest::newRow("fraction") << "1.5" << 0;
+    // clang-format on
 }
 
 void tst_platform::text_to_integer()
@@ -64,7 +66,8 @@ void tst_platform::layout_units_round_trip()
 void tst_platform::message_box_handler_is_restored()
 {
     QStringList seen;
-    auto previous = platform::set_message_box_handler([&](const QString& title, const QString& text) { seen << title << text; });
+    auto previous =
+        platform::set_message_box_handler([&](const QString& title, const QString& text) { seen << title << text; });
     platform::message_box(QStringLiteral("Error"), QStringLiteral("Database error. NewID failed."));
     platform::set_message_box_handler(std::move(previous));
     QCOMPARE(seen, (QStringList{QStringLiteral("Error"), QStringLiteral("Database error. NewID failed.")}));

@@ -6,8 +6,8 @@
 #include "message_recorder.h"
 #include "private_odbc.h"
 #include "tarvo.h"
-#include "w_search.h"
 #include "unexpected_dialogs.h"
+#include "w_search.h"
 
 class tst_start_without_source : public QObject {
     Q_OBJECT
@@ -18,7 +18,8 @@ private slots:
 void tst_start_without_source::start_is_silent_until_the_first_statement()
 {
     test_support::private_odbc odbc;
-    odbc.write(QStringLiteral("SOMETHING_ELSE"), QStringLiteral("SQLite3"), {QStringLiteral("Database=/nonexistent/x.db")});
+    odbc.write(QStringLiteral("SOMETHING_ELSE"), QStringLiteral("SQLite3"),
+               {QStringLiteral("Database=/nonexistent/x.db")});
     test_support::message_recorder boxes;
     tarvo app;
     app.create();
@@ -29,7 +30,8 @@ void tst_start_without_source::start_is_silent_until_the_first_statement()
 
     app.w_search->cb_search_clicked();
     QCOMPARE(boxes.boxes.size(), 1);
-    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("Data source name not found")), qPrintable(boxes.summary()));
+    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("Data source name not found")),
+             qPrintable(boxes.summary()));
     QVERIFY(app.w_search->isVisible());
 }
 

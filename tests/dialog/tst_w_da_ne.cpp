@@ -95,6 +95,7 @@ void tst_w_da_ne::shows_the_question_as_received()
 
 void tst_w_da_ne::answers_through_its_buttons_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("question");
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("answer");
@@ -102,6 +103,7 @@ void tst_w_da_ne::answers_through_its_buttons_data()
     QTest::newRow("YES") << delete_question << "cb_da" << "DA" << int(QDialog::Accepted);
     QTest::newRow("NO") << delete_question << "cb_ne" << "NE" << int(QDialog::Rejected);
     QTest::newRow("empty question, YES") << "" << "cb_da" << "DA" << int(QDialog::Accepted);
+    // clang-format on
 }
 
 void tst_w_da_ne::answers_through_its_buttons()
@@ -219,8 +221,9 @@ void tst_w_da_ne::each_opening_asks_afresh()
 void tst_w_da_ne::opens_centred()
 {
     platform::environment env;
-    const auto centre = platform::centred_position(platform::get_environment(env), env, platform::px_to_units_x(platform::units_to_px_x(1362)),
-                                                 platform::px_to_units_y(platform::units_to_px_y(556)));
+    const auto centre = platform::centred_position(platform::get_environment(env), env,
+                                                   platform::px_to_units_x(platform::units_to_px_x(1362)),
+                                                   platform::px_to_units_y(platform::units_to_px_y(556)));
     QVERIFY(centre.has_value());
     const QPoint expected(platform::units_to_px_x(centre->x), platform::units_to_px_y(centre->y));
     QVERIFY(expected != QPoint(0, 0));

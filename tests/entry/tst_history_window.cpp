@@ -71,8 +71,8 @@ private slots:
     void init()
     {
         fixture->recreate_table();
-        fixture->insert(5, original.adresa, original.pitanje, QStringLiteral("03/14/2019"), original.proizvod, original.lot,
-                        original.odgovor);
+        fixture->insert(5, original.adresa, original.pitanje, QStringLiteral("03/14/2019"), original.proizvod,
+                        original.lot, original.odgovor);
         running = std::make_unique<client>(client::with_search_window);
     }
     void cleanup() { running.reset(); }
@@ -122,7 +122,8 @@ void tst_history_window::saves_are_listed_and_an_earlier_version_comes_back()
     } else {
         QVERIFY(who_column_hidden); // SQLite cannot tell who
     }
-    QVERIFY2(preview_of_oldest.contains(QStringLiteral("Question:\nWhy does the pump drift?")), qPrintable(preview_of_oldest));
+    QVERIFY2(preview_of_oldest.contains(QStringLiteral("Question:\nWhy does the pump drift?")),
+             qPrintable(preview_of_oldest));
     QVERIFY2(preview_of_oldest.contains(QStringLiteral("Notes:\nReplace the tubing.")), qPrintable(preview_of_oldest));
 
     // The oldest version is in the fields, not yet stored.

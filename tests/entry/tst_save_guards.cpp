@@ -29,10 +29,7 @@ class tst_save_guards : public QObject {
         fixture->exec(QStringLiteral("CREATE TABLE faq (rbr integer, adresa text, pitanje text, datum varchar(10), "
                                      "proizvod text, lot text, odgovor text)"));
     }
-    void insert_entry(int rbr, const entry_texts& entry)
-    {
-        fixture->insert(rbr, entry, QStringLiteral("03/04/1999"));
-    }
+    void insert_entry(int rbr, const entry_texts& entry) { fixture->insert(rbr, entry, QStringLiteral("03/04/1999")); }
     int rows_numbered(int rbr)
     {
         int found = 0;

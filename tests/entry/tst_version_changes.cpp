@@ -51,7 +51,8 @@ void tst_version_changes::names_the_changed_fields_in_the_window_order()
 
 void tst_version_changes::a_deletion_and_what_cannot_be_told()
 {
-    QCOMPARE(version_changes::describe(version_of(base, QStringLiteral("delete")), std::nullopt), QStringLiteral("Deleted"));
+    QCOMPARE(version_changes::describe(version_of(base, QStringLiteral("delete")), std::nullopt),
+             QStringLiteral("Deleted"));
     QCOMPARE(version_changes::describe(version_of(base, QStringLiteral("delete")), base), QStringLiteral("Deleted"));
     // The next state is unknown (the entry is gone and no deletion was kept).
     QCOMPARE(version_changes::describe(version_of(base), std::nullopt), QStringLiteral("Changed"));

@@ -8,8 +8,8 @@
 #include "window_driver.h"
 
 using test_support::client;
-using test_support::focus;
 using test_support::faq_fixture;
+using test_support::focus;
 using test_support::message_recorder;
 
 class tst_w_main_keys : public QObject {

@@ -67,7 +67,7 @@ void tst_w_main_open::window_and_controls()
     QVERIFY(w->sle_rbr->isHidden());
     QVERIFY(w->cb_edit->isHidden());
     for (QWidget* shown : std::initializer_list<QWidget*>{w->cb_save, w->cb_close, w->em_lot, w->em_proizvod,
-                                                         w->mle_adresa, w->mle_odgovor, w->mle_question})
+                                                          w->mle_adresa, w->mle_odgovor, w->mle_question})
         QVERIFY2(shown->isVisible() && shown->isEnabled(), qPrintable(shown->objectName()));
     QVERIFY(!w->mle_adresa->isReadOnly() && !w->mle_question->isReadOnly() && !w->mle_odgovor->isReadOnly());
     QVERIFY(!w->em_lot->isReadOnly() && !w->em_proizvod->isReadOnly());
@@ -101,8 +101,8 @@ void tst_w_main_open::tab_order_follows_the_form()
     QVERIFY(QTest::qWaitForWindowActive(w));
     w->mle_adresa->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->mle_adresa));
-    const QList<QWidget*> expected{w->mle_question, w->em_lot, w->em_proizvod, w->mle_odgovor, w->cb_save, w->cb_close,
-                                   w->mle_adresa};
+    const QList<QWidget*> expected{w->mle_question, w->em_lot,   w->em_proizvod, w->mle_odgovor,
+                                   w->cb_save,      w->cb_close, w->mle_adresa};
     for (QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTRY_COMPARE(QApplication::focusWidget(), next);

@@ -11,9 +11,9 @@ using statements::entry_texts;
 using test_support::client;
 using test_support::faq_fixture;
 using test_support::message_recorder;
+using test_support::sample_entry;
 using test_support::set_texts;
 using test_support::shown_texts;
-using test_support::sample_entry;
 
 namespace {
 
@@ -22,7 +22,7 @@ const QString old_date = QStringLiteral("03/04/1999");
 bool is_today(const QString& datum, const QDate& before)
 {
     return datum == before.toString(QStringLiteral("MM/dd/yyyy"))
-        || datum == QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy"));
+           || datum == QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy"));
 }
 
 } // namespace
@@ -127,13 +127,14 @@ void tst_w_main_save::typed_texts_are_stored()
     QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
     const auto row = fixture->find(1);
     QVERIFY(row);
-    COMPARE_TEXTS(row->texts(), (entry_texts{QStringLiteral("pump, seal"),
-                                               QStringLiteral("Why does it leak?\nČćžšđ"), QStringLiteral("P-100 'Mini'"),
-                                               QStringLiteral("A12"), QStringLiteral("Replace the \"O\" ring.")}));
+    COMPARE_TEXTS(row->texts(), (entry_texts{QStringLiteral("pump, seal"), QStringLiteral("Why does it leak?\nČćžšđ"),
+                                             QStringLiteral("P-100 'Mini'"), QStringLiteral("A12"),
+                                             QStringLiteral("Replace the \"O\" ring.")}));
 }
 
 void tst_w_main_save::texts_round_trip_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text");
     QTest::newRow("apostrophes") << QStringLiteral("it's 'quoted' ''twice''");
     QTest::newRow("double quotes") << QStringLiteral("the \"best\" pump; -- not a comment");
@@ -144,6 +145,7 @@ void tst_w_main_save::texts_round_trip_data()
     QTest::newRow("empty") << QString();
     QTest::newRow("blanks") << QStringLiteral("   ");
     QTest::newRow("100000 characters") << QStringLiteral("Check the seal, then the shaft.\n").repeated(3125);
+    // clang-format on
 }
 
 // A stored entry loads and saves back unchanged; the same texts saved as a new entry are
@@ -194,6 +196,7 @@ void tst_w_main_save::edited_windows_texts_keep_their_line_breaks()
 
 void tst_w_main_save::failed_save_keeps_the_window_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("parm");
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("repair");
@@ -216,6 +219,7 @@ void tst_w_main_save::failed_save_keeps_the_window_data()
     QTest::newRow("table gone") << QStringLiteral("7") << QStringLiteral("ALTER TABLE faq RENAME TO faq_away")
                                 << QStringLiteral("ALTER TABLE faq_away RENAME TO faq")
                                 << QStringList{QStringLiteral("ERROR!")} << QStringLiteral("SELECT (rbr) FROM faq") << 7;
+    // clang-format on
 }
 
 // A failed save shows its message and leaves the window open with the user's text and nothing

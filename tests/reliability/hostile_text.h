@@ -48,7 +48,8 @@ private:
     {
         switch (pick(0, 5)) {
         case 0: { // one character that has a meaning in SQL or LIKE
-            static const QStringList signs = {"'", "''", "\"", "%", "_", "\\", "\\\\", "[", "]", "^", "*", "?", ";", "(", ")", ","};
+            static const QStringList signs = {"'", "''", "\"", "%", "_", "\\", "\\\\", "[",
+                                              "]", "^",  "*",  "?", ";", "(",  ")",    ","};
             return choose(signs);
         }
         case 1: { // blanks and control characters (a typed text never holds NUL)
@@ -57,16 +58,18 @@ private:
         }
         case 2: { // letters from outside ASCII
             static const QStringList letters = {
-                QStringLiteral("č"), QStringLiteral("ć"), QStringLiteral("ž"), QStringLiteral("Š"), QStringLiteral("Đ"),
-                QStringLiteral("ß"), QStringLiteral("é"), QStringLiteral("ñ"), QStringLiteral("ø"), QStringLiteral("ł"),
-                QStringLiteral("Ж"), QStringLiteral("щ"), QStringLiteral("λ"), QStringLiteral("Ω"), QStringLiteral("漢字"),
-                QStringLiteral("ש"), QStringLiteral("ع"), QStringLiteral("e\u0301"), QStringLiteral("\u200d"),
-                QStringLiteral("\u00a0"), QStringLiteral("\u2028"), QStringLiteral("😀"), QStringLiteral("𝄞")};
+                QStringLiteral("č"),      QStringLiteral("ć"),       QStringLiteral("ž"),      QStringLiteral("Š"),
+                QStringLiteral("Đ"),      QStringLiteral("ß"),       QStringLiteral("é"),      QStringLiteral("ñ"),
+                QStringLiteral("ø"),      QStringLiteral("ł"),       QStringLiteral("Ж"),      QStringLiteral("щ"),
+                QStringLiteral("λ"),      QStringLiteral("Ω"),       QStringLiteral("漢字"),   QStringLiteral("ש"),
+                QStringLiteral("ع"),      QStringLiteral("e\u0301"), QStringLiteral("\u200d"), QStringLiteral("\u00a0"),
+                QStringLiteral("\u2028"), QStringLiteral("😀"),       QStringLiteral("𝄞")};
             return choose(letters);
         }
         case 3: { // fragments of statements
-            static const QStringList fragments = {"--", "/*", "*/", "' OR '1'='1", "') OR ('x'='x", "; DROP TABLE faq; --",
-                                                  "\\'", "E'\\\\'", "$$", "%_%", "ESCAPE", "NULL", "\\x00"};
+            static const QStringList fragments = {
+                "--", "/*",  "*/",     "' OR '1'='1", "') OR ('x'='x", "; DROP TABLE faq; --", "\\'", "E'\\\\'",
+                "$$", "%_%", "ESCAPE", "NULL",        "\\x00"};
             return choose(fragments);
         }
         default: { // plain words

@@ -102,7 +102,8 @@ void tst_bad_input::random_searches_all_run()
     fixture->recreate_table();
     hostile_text random(seed);
     for (int rbr = 1; rbr <= stored_entries; ++rbr) {
-        statements::insert_entry(*sqlca, static_cast<std::int16_t>(rbr), random_entry(random, 6), QStringLiteral("01/02/2003"));
+        statements::insert_entry(*sqlca, static_cast<std::int16_t>(rbr), random_entry(random, 6),
+                                 QStringLiteral("01/02/2003"));
         QVERIFY2(sqlca->SQLCode == 0, qPrintable(sqlca->SQLErrText));
     }
     sqlca->commit();
@@ -157,7 +158,8 @@ void tst_bad_input::apostrophe_matches_itself()
         const int rbr = static_cast<int>(i) + 1;
         // Every piece of the question around one of its apostrophes finds the entry.
         for (int attempt = 0; attempt < 10; ++attempt) {
-            const qsizetype quote = question.indexOf(QLatin1Char('\''), random.pick(0, static_cast<int>(question.size()) - 1));
+            const qsizetype quote =
+                question.indexOf(QLatin1Char('\''), random.pick(0, static_cast<int>(question.size()) - 1));
             const qsizetype at = quote < 0 ? question.indexOf(QLatin1Char('\'')) : quote;
             const qsizetype from = std::max<qsizetype>(0, at - random.pick(0, 6));
             QString piece = question.mid(from, at - from + 1 + random.pick(0, 6));
@@ -170,7 +172,8 @@ void tst_bad_input::apostrophe_matches_itself()
             const QString statement = search::compose(search::criteria{piece, "Question", {}, "All", "AND"});
             const std::set<int> found = found_by(statement);
             QVERIFY2(sqlca->SQLCode == 0, qPrintable(statement + QStringLiteral("\n") + sqlca->SQLErrText));
-            QVERIFY2(found.count(rbr) == 1, qPrintable(QStringLiteral("entry %1 not found by %2").arg(rbr).arg(statement)));
+            QVERIFY2(found.count(rbr) == 1,
+                     qPrintable(QStringLiteral("entry %1 not found by %2").arg(rbr).arg(statement)));
             ++tried;
         }
     }

@@ -10,8 +10,8 @@
 
 #include "window_driver.h"
 
-using test_support::client;
 using test_support::backend;
+using test_support::client;
 using test_support::faq_fixture;
 using test_support::message_recorder;
 using test_support::yes_no_answerer;
@@ -94,10 +94,10 @@ void tst_colleague_edits::save_over_a_colleagues_version_only_after_yes()
     // keywords, which needs the row free of locks. A is asked about that version too.
     {
         yes_no_answerer script({[this](QDialog& dialog) {
-                                  change_elsewhere(QStringLiteral("adresa = 'bearing, third user'"));
-                                  yes_no_answerer::click(QStringLiteral("cb_da"))(dialog);
-                              },
-                              yes_no_answerer::click(QStringLiteral("cb_da"))});
+                                    change_elsewhere(QStringLiteral("adresa = 'bearing, third user'"));
+                                    yes_no_answerer::click(QStringLiteral("cb_da"))(dialog);
+                                },
+                                yes_no_answerer::click(QStringLiteral("cb_da"))});
         save(mine);
         QVERIFY(script.done());
         QCOMPARE(script.questions.size(), 2);

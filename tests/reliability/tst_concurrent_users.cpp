@@ -33,7 +33,7 @@ struct ledger {
     int created = 0;
     int updated = 0;
     int deleted = 0;
-    int renumbered = 0; // new entries whose number another user took first
+    int renumbered = 0;    // new entries whose number another user took first
     int most_attempts = 0; // the most attempts one new entry needed
     QStringList errors;
 };
@@ -41,14 +41,16 @@ struct ledger {
 entry_texts texts_of(int user, int operation)
 {
     const QString tag = QStringLiteral("user %1 operation %2").arg(user).arg(operation);
-    return {QStringLiteral("user %1").arg(user), QStringLiteral("question of ") + tag, QStringLiteral("product of ") + tag,
-            QStringLiteral("lot %1").arg(operation), QStringLiteral("answer of ") + tag + QStringLiteral(", it's 'quoted'")};
+    return {QStringLiteral("user %1").arg(user), QStringLiteral("question of ") + tag,
+            QStringLiteral("product of ") + tag, QStringLiteral("lot %1").arg(operation),
+            QStringLiteral("answer of ") + tag + QStringLiteral(", it's 'quoted'")};
 }
 
 class user_session {
 public:
     user_session(int user_number, ledger& book)
-        : user(user_number), out(book), sqlca(QStringLiteral("user_%1").arg(user_number)), random(7919u * static_cast<unsigned>(user_number))
+        : user(user_number), out(book), sqlca(QStringLiteral("user_%1").arg(user_number)),
+          random(7919u * static_cast<unsigned>(user_number))
     {
     }
 
@@ -186,12 +188,14 @@ void tst_concurrent_users::eight_users_lose_nothing()
     std::map<int, std::pair<int, entry_texts>> expected; // number -> (user, texts)
     for (int user = 0; user < users; ++user) {
         const ledger& book = books[static_cast<std::size_t>(user)];
-        QVERIFY2(book.errors.isEmpty(), qPrintable(QStringLiteral("user %1: ").arg(user) + book.errors.join(QLatin1Char('\n'))));
+        QVERIFY2(book.errors.isEmpty(),
+                 qPrintable(QStringLiteral("user %1: ").arg(user) + book.errors.join(QLatin1Char('\n'))));
         operations += book.created + book.updated + book.deleted;
         renumbered += book.renumbered;
         most_attempts = std::max(most_attempts, book.most_attempts);
         for (const auto& [number, entry] : book.kept) {
-            QVERIFY2(expected.count(number) == 0, qPrintable(QStringLiteral("number %1 kept by two users").arg(number)));
+            QVERIFY2(expected.count(number) == 0,
+                     qPrintable(QStringLiteral("number %1 kept by two users").arg(number)));
             expected[number] = {user, entry};
         }
     }

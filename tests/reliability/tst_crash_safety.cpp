@@ -85,7 +85,9 @@ void tst_crash_safety::killed_writer_leaves_every_commit_whole()
         std::map<int, committed_save> stored;
         for (const auto& row : fixture.rows()) {
             const auto id = reliability::crash_entry_id(row.adresa);
-            QVERIFY2(id, qPrintable(QStringLiteral("entry %1 has foreign keywords: %2").arg(row.rbr).arg(row.adresa.left(80))));
+            QVERIFY2(
+                id,
+                qPrintable(QStringLiteral("entry %1 has foreign keywords: %2").arg(row.rbr).arg(row.adresa.left(80))));
             const statements::entry_texts expected = reliability::crash_entry(id->first, id->second);
             QCOMPARE(row.pitanje, expected.pitanje);
             QCOMPARE(row.proizvod, expected.proizvod);

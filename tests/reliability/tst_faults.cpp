@@ -10,8 +10,8 @@
 
 #include "window_driver.h"
 
-using test_support::client;
 using test_support::backend;
+using test_support::client;
 using test_support::faq_fixture;
 using test_support::message_recorder;
 
@@ -156,10 +156,11 @@ void tst_faults::refuse_answers_with(const QString& word)
                                          "BEGIN SELECT RAISE(ABORT, 'answer refused by the database'); END")
                               .arg(QLatin1String(event), word));
     } else {
-        fixture->exec(QStringLiteral("CREATE OR REPLACE FUNCTION faq_refuse() RETURNS trigger AS $$ BEGIN "
-                                     "IF NEW.odgovor LIKE '%%1%' THEN RAISE EXCEPTION 'answer refused by the database'; "
-                                     "END IF; RETURN NEW; END $$ LANGUAGE plpgsql")
-                          .arg(word));
+        fixture->exec(
+            QStringLiteral("CREATE OR REPLACE FUNCTION faq_refuse() RETURNS trigger AS $$ BEGIN "
+                           "IF NEW.odgovor LIKE '%%1%' THEN RAISE EXCEPTION 'answer refused by the database'; "
+                           "END IF; RETURN NEW; END $$ LANGUAGE plpgsql")
+                .arg(word));
         fixture->exec(QStringLiteral("CREATE TRIGGER faq_refuse BEFORE INSERT OR UPDATE ON faq FOR EACH ROW "
                                      "EXECUTE FUNCTION faq_refuse()"));
     }
@@ -186,7 +187,8 @@ void tst_faults::refused_statement_leaves_nothing_half_done()
     window->mle_odgovor->setPlainText(QStringLiteral("please REFUSE this"));
     window->cb_save_clicked();
     QCOMPARE(boxes.titles(), QStringList({QStringLiteral("UPDATE faq SET ...")}));
-    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("answer refused by the database")), qPrintable(boxes.summary()));
+    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("answer refused by the database")),
+             qPrintable(boxes.summary()));
     QVERIFY(user.app.w_main);
     boxes.boxes.clear();
 
@@ -268,9 +270,10 @@ void tst_faults::change_refused_at_commit_keeps_the_text()
         QSKIP("a check deferred to the commit needs PostgreSQL");
     // The update or insert itself succeeds; the database refuses it only when it is committed.
     // (As text, the condition keeps the case of letters: "accepted at commit" passes.)
-    fixture->exec(QStringLiteral("CREATE OR REPLACE FUNCTION faq_check_at_commit() RETURNS trigger AS $$ BEGIN "
-                                 "IF NEW.odgovor::text LIKE '%AT COMMIT%' THEN RAISE EXCEPTION 'refused at commit'; END IF; "
-                                 "RETURN NULL; END $$ LANGUAGE plpgsql"));
+    fixture->exec(
+        QStringLiteral("CREATE OR REPLACE FUNCTION faq_check_at_commit() RETURNS trigger AS $$ BEGIN "
+                       "IF NEW.odgovor::text LIKE '%AT COMMIT%' THEN RAISE EXCEPTION 'refused at commit'; END IF; "
+                       "RETURN NULL; END $$ LANGUAGE plpgsql"));
     fixture->exec(QStringLiteral("CREATE CONSTRAINT TRIGGER faq_check_at_commit AFTER INSERT OR UPDATE ON faq "
                                  "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION faq_check_at_commit()"));
     const auto before = fixture->rows();
@@ -320,7 +323,8 @@ void tst_faults::change_refused_at_commit_keeps_the_text()
         user.app.w_search->cb_delete_clicked();
     }
     QCOMPARE(boxes.titles(), QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(kept)}));
-    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("delete refused at commit")), qPrintable(boxes.summary()));
+    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("delete refused at commit")),
+             qPrintable(boxes.summary()));
     QVERIFY(fixture->find(kept));
     fixture->exec(QStringLiteral("DROP TRIGGER faq_keep_at_commit ON faq"));
 }

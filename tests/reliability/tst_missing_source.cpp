@@ -28,7 +28,8 @@ bool create_database(const QString& file)
 
 int stored_entries(const QString& file)
 {
-    const auto result = test_support::run(QStringLiteral("sqlite3"), {file, QStringLiteral("SELECT count(*) FROM faq")});
+    const auto result =
+        test_support::run(QStringLiteral("sqlite3"), {file, QStringLiteral("SELECT count(*) FROM faq")});
     return result.exit_code == 0 ? result.output.trimmed().toInt() : -1;
 }
 
@@ -43,7 +44,8 @@ private slots:
 void tst_missing_source::works_once_the_source_is_defined()
 {
     test_support::private_odbc odbc;
-    odbc.write(QStringLiteral("SOMETHING_ELSE"), QStringLiteral("SQLite3"), {QStringLiteral("Database=/nonexistent/x.db")});
+    odbc.write(QStringLiteral("SOMETHING_ELSE"), QStringLiteral("SQLite3"),
+               {QStringLiteral("Database=/nonexistent/x.db")});
     message_recorder boxes;
     client user;
     QVERIFY(!user.app.sqlca->connected());
@@ -52,7 +54,8 @@ void tst_missing_source::works_once_the_source_is_defined()
     user.app.w_search->cb_search_clicked();
     QCOMPARE(boxes.boxes.size(), 1);
     QCOMPARE(boxes.boxes.first().title, QStringLiteral("Search"));
-    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("Data source name not found")), qPrintable(boxes.summary()));
+    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("Data source name not found")),
+             qPrintable(boxes.summary()));
     boxes.boxes.clear();
 
     // A new entry cannot be numbered; its save writes nothing and keeps the text.
@@ -84,7 +87,7 @@ void tst_missing_source::works_once_the_source_is_defined()
     QCOMPARE(stored_entries(file), entries + 1);
     QCOMPARE(user.listed_rows(), entries + 1);
     const auto newest = test_support::run(QStringLiteral("sqlite3"),
-                                         {file, QStringLiteral("SELECT pitanje FROM faq ORDER BY rbr DESC LIMIT 1")});
+                                          {file, QStringLiteral("SELECT pitanje FROM faq ORDER BY rbr DESC LIMIT 1")});
     QCOMPARE(newest.output.trimmed(), typed);
 }
 

@@ -20,8 +20,8 @@ private slots:
     {
         fixture = std::make_unique<faq_fixture>(test_support::backend::sqlite);
         fixture->load_sample_entries();
-        QVERIFY(QFile::setPermissions(fixture->database_file(),
-                                      QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(
+            QFile::setPermissions(fixture->database_file(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         // Proof that the file really refuses this process's writes.
         QFile probe(fixture->database_file());
         QVERIFY2(!probe.open(QIODevice::ReadWrite), "the test process can still write the read-only file");

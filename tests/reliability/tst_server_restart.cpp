@@ -92,8 +92,8 @@ void tst_server_restart::every_operation_reports_then_works_again()
         search.cb_delete_clicked();
         QCOMPARE(yes.questions.size(), 1);
     }
-    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed),
-                                         QStringLiteral("Search")}));
+    QCOMPARE(boxes.titles(),
+             QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed), QStringLiteral("Search")}));
     boxes.boxes.clear();
 
     // Search: reported, the list is empty, the criteria stay.

@@ -18,15 +18,17 @@ inline QString script(const QString& name) { return test_support::source_dir() +
 
 // The administrator's command: "sudo -u postgres COMMAND"; as root runuser does the same. A
 // test run by another user owns its throwaway cluster, whose superuser is called postgres.
-inline run_result run_as_postgres(const QString& program, const QStringList& arguments, const QString& pg_host, int pg_port)
+inline run_result run_as_postgres(const QString& program, const QStringList& arguments, const QString& pg_host,
+                                  int pg_port)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     const QStringList settings = {QStringLiteral("PGHOST=") + pg_host, QStringLiteral("PGPORT=%1").arg(pg_port)};
     if (geteuid() == 0)
-        return run(QStringLiteral("runuser"),
-                   QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--"), QStringLiteral("env")}
-                       + settings + QStringList{program} + arguments,
-                   environment);
+        return run(
+            QStringLiteral("runuser"),
+            QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--"), QStringLiteral("env")}
+                + settings + QStringList{program} + arguments,
+            environment);
     environment.insert(QStringLiteral("PGHOST"), pg_host);
     environment.insert(QStringLiteral("PGPORT"), QString::number(pg_port));
     environment.insert(QStringLiteral("PGUSER"), QStringLiteral("postgres"));

@@ -41,7 +41,8 @@ void write_file(const QString& path, const QString& text)
 
 run_result sqlite3(const QString& database, const QString& statements)
 {
-    return run(QStringLiteral("sqlite3"), {QStringLiteral("-bail"), database, statements}, QProcessEnvironment::systemEnvironment());
+    return run(QStringLiteral("sqlite3"), {QStringLiteral("-bail"), database, statements},
+               QProcessEnvironment::systemEnvironment());
 }
 
 // Every value of every row, NULL apart from the empty text: equal only when no value changed.
@@ -76,8 +77,8 @@ class tst_history_upgrade : public QObject {
         QDir().mkpath(QFileInfo(database).path());
         for (const char* schema : {"/db/faq.sqlite.sql", "/db/sample-entries.sql"}) {
             const run_result made = run(QStringLiteral("sh"),
-                                        {QStringLiteral("-c"), QStringLiteral("sqlite3 -bail \"$0\" < \"$1\""), database,
-                                         test_support::source_dir() + QLatin1String(schema)},
+                                        {QStringLiteral("-c"), QStringLiteral("sqlite3 -bail \"$0\" < \"$1\""),
+                                         database, test_support::source_dir() + QLatin1String(schema)},
                                         QProcessEnvironment::systemEnvironment());
             QVERIFY2(made.exit_code == 0, qPrintable(made.output));
         }
@@ -106,13 +107,15 @@ class tst_history_upgrade : public QObject {
     {
         const QString schema = test_support::source_dir() + QStringLiteral("/db/faq-history.sqlite.sql");
         const QRegularExpressionMatch line =
-            QRegularExpression(QStringLiteral("^--   (\\(echo .*)$"), QRegularExpression::MultilineOption).match(read_file(schema));
+            QRegularExpression(QStringLiteral("^--   (\\(echo .*)$"), QRegularExpression::MultilineOption)
+                .match(read_file(schema));
         if (!line.hasMatch())
             return {-1, QStringLiteral("no command in the schema's header")};
         QString command = line.captured(1);
         command.replace(QStringLiteral("/usr/share/tarvo/faq-history.sqlite.sql"), QStringLiteral("\"$0\""));
         command.replace(QStringLiteral("~/.local/share/tarvo/faq.db"), QStringLiteral("\"$1\""));
-        return run(QStringLiteral("bash"), {QStringLiteral("-c"), command, schema, database}, QProcessEnvironment::systemEnvironment());
+        return run(QStringLiteral("bash"), {QStringLiteral("-c"), command, schema, database},
+                   QProcessEnvironment::systemEnvironment());
     }
 
     // After the upgrade: changes by another program and by the program's store are kept, and
@@ -141,8 +144,8 @@ class tst_history_upgrade : public QObject {
         history::deleted_entries(sqlca, deleted);
         QCOMPARE(deleted.size(), std::size_t(1));
         history::restore_outcome outcome;
-        history::restore_deleted(sqlca, deleted[0].version, [](std::optional<int>) { return std::optional<std::int16_t>(); },
-                                 outcome);
+        history::restore_deleted(
+            sqlca, deleted[0].version, [](std::optional<int>) { return std::optional<std::int16_t>(); }, outcome);
         QVERIFY2(outcome.what == history::restore_outcome::result::restored, qPrintable(outcome.title + outcome.text));
         QCOMPARE(outcome.rbr, 1);
         sqlca.disconnect();
@@ -160,7 +163,8 @@ void tst_history_upgrade::initTestCase()
 {
     QVERIFY(odbc_system.isValid());
     write_file(odbc_system.filePath(QStringLiteral("odbcinst.ini")),
-               QStringLiteral("[SQLite3]\nDriver=%1\n").arg(test_support::odbc_driver_path(QStringLiteral("libsqlite3odbc.so"))));
+               QStringLiteral("[SQLite3]\nDriver=%1\n")
+                   .arg(test_support::odbc_driver_path(QStringLiteral("libsqlite3odbc.so"))));
     write_file(odbc_system.filePath(QStringLiteral("odbc.ini")), QString());
 }
 
@@ -170,16 +174,18 @@ void tst_history_upgrade::setup_dsn_gives_the_history_to_an_embedded_database_it
     const QString database = home.filePath(QStringLiteral(".local/share/tarvo/faq.db"));
     make_old_database(database);
     // Its data source as tarvo-setup-dsn wrote it then.
-    write_file(home.filePath(QStringLiteral(".odbc.ini")),
-               QStringLiteral("[FAQ]\nDescription=tarvo FAQ database (embedded)\nDriver=SQLite3\nDatabase=%1\nTimeout=2000\n"
-                              "LoadExt=%2\n")
-                   .arg(database, test_support::like_extension_path()));
+    write_file(
+        home.filePath(QStringLiteral(".odbc.ini")),
+        QStringLiteral("[FAQ]\nDescription=tarvo FAQ database (embedded)\nDriver=SQLite3\nDatabase=%1\nTimeout=2000\n"
+                       "LoadExt=%2\n")
+            .arg(database, test_support::like_extension_path()));
     const QString before = dump(database);
     QVERIFY(before.contains(QStringLiteral("'Prazno ŠĐČĆŽ'")));
 
     run_result result = desktop_command(home.path(), {});
     QVERIFY2(result.exit_code == 0, qPrintable(result.output));
-    QVERIFY2(result.output.contains(QStringLiteral("now keeps every version of its entries")), qPrintable(result.output));
+    QVERIFY2(result.output.contains(QStringLiteral("now keeps every version of its entries")),
+             qPrintable(result.output));
     QCOMPARE(history_objects(database), all_history_objects);
     QCOMPARE(dump(database), before);
 
@@ -195,7 +201,8 @@ void tst_history_upgrade::setup_dsn_gives_the_history_to_an_embedded_database_it
     write_file(other_home.filePath(QStringLiteral(".odbc.ini")),
                QStringLiteral("[FAQ]\nDescription=our own\nDriver=SQLite3\nDatabase=%1\n").arg(other));
     result = desktop_command(other_home.path(), {});
-    QVERIFY2(result.exit_code == 0 && result.output.contains(QStringLiteral("leaving it as it is")), qPrintable(result.output));
+    QVERIFY2(result.exit_code == 0 && result.output.contains(QStringLiteral("leaving it as it is")),
+             qPrintable(result.output));
     QCOMPARE(history_objects(other), QString());
 }
 
@@ -210,7 +217,8 @@ void tst_history_upgrade::documented_step_gives_the_history_to_any_database()
         QVERIFY2(step.exit_code == 0, qPrintable(step.output));
         QCOMPARE(history_objects(database), all_history_objects);
         QCOMPARE(dump(database), before);
-        QCOMPARE(sqlite3(database, QStringLiteral("SELECT count(*) FROM faq_history")).output.trimmed(), QStringLiteral("0"));
+        QCOMPARE(sqlite3(database, QStringLiteral("SELECT count(*) FROM faq_history")).output.trimmed(),
+                 QStringLiteral("0"));
     }
     verify_history_works(database);
 }
@@ -219,11 +227,13 @@ void tst_history_upgrade::a_new_embedded_database_keeps_the_history_from_the_sta
 {
     QTemporaryDir home;
     const run_result result = desktop_command(home.path(), {QStringLiteral("--embedded")});
-    QVERIFY2(result.exit_code == 0 && result.output.contains(QStringLiteral("finds 30 entries")), qPrintable(result.output));
+    QVERIFY2(result.exit_code == 0 && result.output.contains(QStringLiteral("finds 30 entries")),
+             qPrintable(result.output));
     const QString database = home.filePath(QStringLiteral(".local/share/tarvo/faq.db"));
     QCOMPARE(history_objects(database), all_history_objects);
     // The sample entries are no changes: no versions yet.
-    QCOMPARE(sqlite3(database, QStringLiteral("SELECT count(*) FROM faq_history")).output.trimmed(), QStringLiteral("0"));
+    QCOMPARE(sqlite3(database, QStringLiteral("SELECT count(*) FROM faq_history")).output.trimmed(),
+             QStringLiteral("0"));
     const run_result deleted = sqlite3(database, QStringLiteral("DELETE FROM faq WHERE rbr = 2;"));
     QVERIFY2(deleted.exit_code == 0, qPrintable(deleted.output));
     QCOMPARE(sqlite3(database, QStringLiteral("SELECT rbr || ' ' || change FROM faq_history")).output.trimmed(),
@@ -235,9 +245,10 @@ void tst_history_upgrade::a_busy_database_gets_the_history_on_the_next_run()
     QTemporaryDir home;
     const QString database = home.filePath(QStringLiteral(".local/share/tarvo/faq.db"));
     make_old_database(database);
-    write_file(home.filePath(QStringLiteral(".odbc.ini")),
-               QStringLiteral("[FAQ]\nDescription=tarvo FAQ database (embedded)\nDriver=SQLite3\nDatabase=%1\nTimeout=2000\n")
-                   .arg(database));
+    write_file(
+        home.filePath(QStringLiteral(".odbc.ini")),
+        QStringLiteral("[FAQ]\nDescription=tarvo FAQ database (embedded)\nDriver=SQLite3\nDatabase=%1\nTimeout=2000\n")
+            .arg(database));
     const QString before = dump(database);
     {
         // Another program's change, not yet committed, holds the file's write lock.
@@ -248,7 +259,8 @@ void tst_history_upgrade::a_busy_database_gets_the_history_on_the_next_run()
         QVERIFY2(busy.open(), qPrintable(busy.lastError().text()));
         QVERIFY(busy.transaction());
         QSqlQuery change(busy);
-        QVERIFY2(change.exec(QStringLiteral("UPDATE faq SET lot = 'pending' WHERE rbr = 1")), qPrintable(change.lastError().text()));
+        QVERIFY2(change.exec(QStringLiteral("UPDATE faq SET lot = 'pending' WHERE rbr = 1")),
+                 qPrintable(change.lastError().text()));
 
         const run_result result = desktop_command(home.path(), {});
         QVERIFY2(result.exit_code == 0, qPrintable(result.output));
@@ -262,7 +274,8 @@ void tst_history_upgrade::a_busy_database_gets_the_history_on_the_next_run()
     }
     QSqlDatabase::removeDatabase(QStringLiteral("busy"));
     const run_result next = desktop_command(home.path(), {});
-    QVERIFY2(next.exit_code == 0 && next.output.contains(QStringLiteral("now keeps every version")), qPrintable(next.output));
+    QVERIFY2(next.exit_code == 0 && next.output.contains(QStringLiteral("now keeps every version")),
+             qPrintable(next.output));
     QCOMPARE(history_objects(database), all_history_objects);
     QCOMPARE(dump(database), before);
 }

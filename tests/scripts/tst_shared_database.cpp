@@ -16,8 +16,8 @@
 #include "faq_fixture.h"
 #include "history_statements.h"
 #include "script_runner.h"
-#include "session_identity.h"
 #include "search_statement.h"
+#include "session_identity.h"
 #include "statements.h"
 #include "transaction.h"
 #include "unexpected_dialogs.h"
@@ -88,10 +88,10 @@ class tst_shared_database : public QObject {
     run_result admin(const QString& statements, const QString& database = QStringLiteral("faq"))
     {
         return run(QStringLiteral("psql"),
-                   {QStringLiteral("-X"), QStringLiteral("-At"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                    QStringLiteral("-h"), cluster.path(), QStringLiteral("-p"), QString::number(port),
-                    QStringLiteral("-U"), QStringLiteral("postgres"), QStringLiteral("-d"), database,
-                    QStringLiteral("-c"), statements});
+                   {QStringLiteral("-X"), QStringLiteral("-At"), QStringLiteral("-v"),
+                    QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"), cluster.path(), QStringLiteral("-p"),
+                    QString::number(port), QStringLiteral("-U"), QStringLiteral("postgres"), QStringLiteral("-d"),
+                    database, QStringLiteral("-c"), statements});
     }
     QString admin_value(const QString& query, const QString& database = QStringLiteral("faq"))
     {
@@ -106,16 +106,18 @@ class tst_shared_database : public QObject {
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("PGPASSWORD"), QStringLiteral("mirt"));
-        return run(QStringLiteral("psql"),
-                   {QStringLiteral("-X"), QStringLiteral("-At"),
-                    QStringLiteral("host=127.0.0.1 port=%1 user=mirt dbname=%2 sslmode=%3").arg(port).arg(database, ssl_mode),
-                    QStringLiteral("-c"), statement},
-                   environment);
+        return run(
+            QStringLiteral("psql"),
+            {QStringLiteral("-X"), QStringLiteral("-At"),
+             QStringLiteral("host=127.0.0.1 port=%1 user=mirt dbname=%2 sslmode=%3").arg(port).arg(database, ssl_mode),
+             QStringLiteral("-c"), statement},
+            environment);
     }
 
     run_result server_command(const QStringList& arguments)
     {
-        return scripts_test::run_as_postgres(script(QStringLiteral("tarvo-setup-server")), arguments, cluster.path(), port);
+        return scripts_test::run_as_postgres(script(QStringLiteral("tarvo-setup-server")), arguments, cluster.path(),
+                                             port);
     }
 
     // The desktop's command as its user runs it, at home in `home`.
@@ -134,7 +136,8 @@ class tst_shared_database : public QObject {
     // A server without tarvo: no database faq, no role mirt, no access rule for the network.
     void reset_server()
     {
-        QCOMPARE(admin(QStringLiteral("DROP DATABASE IF EXISTS faq WITH (FORCE)"), QStringLiteral("postgres")).exit_code, 0);
+        QCOMPARE(
+            admin(QStringLiteral("DROP DATABASE IF EXISTS faq WITH (FORCE)"), QStringLiteral("postgres")).exit_code, 0);
         QCOMPARE(admin(QStringLiteral("DROP ROLE IF EXISTS mirt"), QStringLiteral("postgres")).exit_code, 0);
         write_file(cluster.filePath(QStringLiteral("data/pg_hba.conf")), QStringLiteral("local all all trust\n"));
         QCOMPARE(admin(QStringLiteral("SELECT pg_reload_conf()"), QStringLiteral("postgres")).exit_code, 0);
@@ -149,30 +152,32 @@ class tst_shared_database : public QObject {
 
     QString history_fingerprint()
     {
-        return admin_value(QStringLiteral("SELECT count(*) || ' ' || coalesce(md5(string_agg(h::text, E'\\n' ORDER BY version)), '') "
-                                          "FROM faq_history h"));
+        return admin_value(
+            QStringLiteral("SELECT count(*) || ' ' || coalesce(md5(string_agg(h::text, E'\\n' ORDER BY version)), '') "
+                           "FROM faq_history h"));
     }
 
     // The upgrade of a database set up before the history, as the history's schema tells it:
     // psql as the administrator, the file in one transaction.
     run_result history_step()
     {
-        return scripts_test::run_as_postgres(QStringLiteral("psql"),
-                                             {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"), QStringLiteral("faq"),
-                                              QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-1"), QStringLiteral("-f"),
-                                              test_support::source_dir() + QStringLiteral("/db/faq-history.postgresql.sql")},
-                                             cluster.path(), port);
+        return scripts_test::run_as_postgres(
+            QStringLiteral("psql"),
+            {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"), QStringLiteral("faq"),
+             QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-1"), QStringLiteral("-f"),
+             test_support::source_dir() + QStringLiteral("/db/faq-history.postgresql.sql")},
+            cluster.path(), port);
     }
 
     // mirt may not change or remove a version, nor a note of a restore.
     void verify_history_is_read_only_for_mirt()
     {
-        for (const QString& statement : {QStringLiteral("UPDATE faq_history SET odgovor = 'forged'"),
-                                         QStringLiteral("DELETE FROM faq_history"), QStringLiteral("TRUNCATE faq_history"),
-                                         QStringLiteral("INSERT INTO faq_history (rbr, change) VALUES (1, 'update')"),
-                                         QStringLiteral("DELETE FROM faq_restored"), QStringLiteral("UPDATE faq_restored SET rbr = 1"),
-                                         QStringLiteral("DROP TRIGGER faq_keep_updated ON faq"),
-                                         QStringLiteral("SELECT faq_keep_version()")}) {
+        for (const QString& statement :
+             {QStringLiteral("UPDATE faq_history SET odgovor = 'forged'"), QStringLiteral("DELETE FROM faq_history"),
+              QStringLiteral("TRUNCATE faq_history"),
+              QStringLiteral("INSERT INTO faq_history (rbr, change) VALUES (1, 'update')"),
+              QStringLiteral("DELETE FROM faq_restored"), QStringLiteral("UPDATE faq_restored SET rbr = 1"),
+              QStringLiteral("DROP TRIGGER faq_keep_updated ON faq"), QStringLiteral("SELECT faq_keep_version()")}) {
             const run_result refused = as_mirt(QStringLiteral("faq"), QStringLiteral("require"), statement);
             QVERIFY2(refused.exit_code != 0
                          && (refused.output.contains(QStringLiteral("permission denied"))
@@ -183,20 +188,24 @@ class tst_shared_database : public QObject {
 
     void verify_program_rights()
     {
-        QCOMPARE(admin_value(QStringLiteral("SELECT rolsuper || ' ' || rolcreatedb || ' ' || rolcreaterole || ' ' || "
-                                            "(rolpassword LIKE 'SCRAM-SHA-256$%') FROM pg_authid WHERE rolname = 'mirt'"),
-                             QStringLiteral("postgres")),
-                 QStringLiteral("false false false true"));
+        QCOMPARE(
+            admin_value(QStringLiteral("SELECT rolsuper || ' ' || rolcreatedb || ' ' || rolcreaterole || ' ' || "
+                                       "(rolpassword LIKE 'SCRAM-SHA-256$%') FROM pg_authid WHERE rolname = 'mirt'"),
+                        QStringLiteral("postgres")),
+            QStringLiteral("false false false true"));
         // The entries; the history only to read, and to note a restore in.
-        QCOMPARE(admin_value(QStringLiteral("SELECT string_agg(table_name || ':' || privileges, ' ' ORDER BY table_name) FROM "
-                                            "(SELECT table_name, string_agg(privilege_type, ',' ORDER BY privilege_type) AS privileges "
-                                            "FROM information_schema.role_table_grants WHERE grantee = 'mirt' GROUP BY table_name) t")),
+        QCOMPARE(admin_value(QStringLiteral(
+                     "SELECT string_agg(table_name || ':' || privileges, ' ' ORDER BY table_name) FROM "
+                     "(SELECT table_name, string_agg(privilege_type, ',' ORDER BY privilege_type) AS privileges "
+                     "FROM information_schema.role_table_grants WHERE grantee = 'mirt' GROUP BY table_name) t")),
                  QStringLiteral("faq:DELETE,INSERT,SELECT,UPDATE faq_history:SELECT faq_restored:INSERT,SELECT"));
-        QCOMPARE(admin_value(QStringLiteral("SELECT string_agg(DISTINCT pg_get_userbyid(relowner), ',') FROM pg_class "
-                                            "WHERE oid IN ('faq'::regclass, 'faq_history'::regclass, 'faq_restored'::regclass)")),
+        QCOMPARE(admin_value(QStringLiteral(
+                     "SELECT string_agg(DISTINCT pg_get_userbyid(relowner), ',') FROM pg_class "
+                     "WHERE oid IN ('faq'::regclass, 'faq_history'::regclass, 'faq_restored'::regclass)")),
                  QStringLiteral("postgres"));
-        QCOMPARE(admin_value(QStringLiteral("SELECT string_agg(proname || ':' || pg_get_userbyid(proowner) || ':' || prosecdef, ' ' "
-                                            "ORDER BY proname) FROM pg_proc WHERE proname LIKE 'faq_keep_%'")),
+        QCOMPARE(admin_value(QStringLiteral(
+                     "SELECT string_agg(proname || ':' || pg_get_userbyid(proowner) || ':' || prosecdef, ' ' "
+                     "ORDER BY proname) FROM pg_proc WHERE proname LIKE 'faq_keep_%'")),
                  QStringLiteral("faq_keep_truncated:postgres:true faq_keep_version:postgres:true"));
         QCOMPARE(admin_value(QStringLiteral("SELECT has_database_privilege('mirt', 'faq', 'CREATE') || ' ' || "
                                             "has_database_privilege('mirt', 'faq', 'TEMP') || ' ' || "
@@ -218,8 +227,9 @@ private slots:
 void tst_shared_database::initTestCase()
 {
     QVERIFY(cluster.isValid() && odbc_system.isValid());
-    const run_result started_cluster = run(script(QStringLiteral("pg")),
-                                           {QStringLiteral("start"), cluster.path(), QStringLiteral("--tls"), QStringLiteral("--bare")});
+    const run_result started_cluster =
+        run(script(QStringLiteral("pg")),
+            {QStringLiteral("start"), cluster.path(), QStringLiteral("--tls"), QStringLiteral("--bare")});
     QVERIFY2(started_cluster.exit_code == 0, qPrintable(started_cluster.output));
     started = true;
     port = started_cluster.output.trimmed().toInt();
@@ -246,7 +256,8 @@ void tst_shared_database::readme_commands_give_every_desktop_the_shared_database
     const QStringList server_arguments = readme_arguments(QStringLiteral("sudo -u postgres tarvo-setup-server"), port);
     const QStringList desktop_arguments = readme_arguments(QStringLiteral("tarvo-setup-dsn"), port);
     QVERIFY2(server_arguments.contains(QStringLiteral("127.0.0.1/32")), qPrintable(server_arguments.join(' ')));
-    QVERIFY2(desktop_arguments.contains(QStringLiteral("127.0.0.1:%1").arg(port)), qPrintable(desktop_arguments.join(' ')));
+    QVERIFY2(desktop_arguments.contains(QStringLiteral("127.0.0.1:%1").arg(port)),
+             qPrintable(desktop_arguments.join(' ')));
 
     // The server.
     const run_result server = server_command(server_arguments);
@@ -264,11 +275,12 @@ void tst_shared_database::readme_commands_give_every_desktop_the_shared_database
     QVERIFY2(desktop.exit_code == 0, qPrintable(desktop.output));
     QVERIFY2(desktop.output.contains(QStringLiteral("connects and finds 30 entries")), qPrintable(desktop.output));
     const QString kept = first_match(desktop.output, QStringLiteral("previous definition is kept in (\\S+)\\.\\n"));
-    QVERIFY2(read_file(kept).contains(QStringLiteral("Description=tarvo FAQ database (embedded)")), qPrintable(desktop.output));
+    QVERIFY2(read_file(kept).contains(QStringLiteral("Description=tarvo FAQ database (embedded)")),
+             qPrintable(desktop.output));
     const QString user_ini = read_file(home.filePath(QStringLiteral(".odbc.ini")));
-    for (const QString& setting : {QStringLiteral("Driver=PostgreSQL Unicode"), QStringLiteral("Servername=127.0.0.1"),
-                                   QStringLiteral("Port=%1").arg(port), QStringLiteral("Database=faq"),
-                                   QStringLiteral("SSLmode=require")})
+    for (const QString& setting :
+         {QStringLiteral("Driver=PostgreSQL Unicode"), QStringLiteral("Servername=127.0.0.1"),
+          QStringLiteral("Port=%1").arg(port), QStringLiteral("Database=faq"), QStringLiteral("SSLmode=require")})
         QVERIFY2(user_ini.contains(setting + QLatin1Char('\n')), qPrintable(user_ini));
 
     // The program's store on that data source: the search ignores the case of every letter.
@@ -289,26 +301,31 @@ void tst_shared_database::readme_commands_give_every_desktop_the_shared_database
                 numbers.insert(row.rbr.value_or(0));
             return numbers;
         };
-        QCOMPARE(found({QStringLiteral("PUMP"), QStringLiteral("Keyword"), {}, QStringLiteral("All"), QStringLiteral("AND")}),
-                 (std::set<int>{1, 12, 29}));
-        QCOMPARE(found({QStringLiteral("ŠUM"), QStringLiteral("All"), {}, QStringLiteral("All"), QStringLiteral("AND")}),
-                 (std::set<int>{11}));
-        QCOMPARE(found({QStringLiteral("cobas"), QStringLiteral("Product"), QStringLiteral("pump"), QStringLiteral("Question"),
-                        QStringLiteral("NOT")}),
+        QCOMPARE(
+            found(
+                {QStringLiteral("PUMP"), QStringLiteral("Keyword"), {}, QStringLiteral("All"), QStringLiteral("AND")}),
+            (std::set<int>{1, 12, 29}));
+        QCOMPARE(
+            found({QStringLiteral("ŠUM"), QStringLiteral("All"), {}, QStringLiteral("All"), QStringLiteral("AND")}),
+            (std::set<int>{11}));
+        QCOMPARE(found({QStringLiteral("cobas"), QStringLiteral("Product"), QStringLiteral("pump"),
+                        QStringLiteral("Question"), QStringLiteral("NOT")}),
                  (std::set<int>{4, 20}));
         // The connection is encrypted.
         std::vector<statements::list_row> rows;
-        statements::retrieve(sqlca, QStringLiteral("SELECT 1, CASE WHEN ssl THEN 'TLS' ELSE 'plain' END, version "
-                                                   "FROM pg_stat_ssl WHERE pid = pg_backend_pid()"),
+        statements::retrieve(sqlca,
+                             QStringLiteral("SELECT 1, CASE WHEN ssl THEN 'TLS' ELSE 'plain' END, version "
+                                            "FROM pg_stat_ssl WHERE pid = pg_backend_pid()"),
                              rows);
         QCOMPARE(rows.size(), std::size_t(1));
         QCOMPARE(rows.front().proizvod, QStringLiteral("TLS"));
 
         // The history keeps what the program changes, with the desktop user, and the program
         // restores a deleted entry from it: all as mirt, who may not write the history itself.
-        statements::update_entry(sqlca, {QStringLiteral("k"), QStringLiteral("q"), QStringLiteral("p"), QStringLiteral("l"),
-                                         QStringLiteral("a")},
-                                 3);
+        statements::update_entry(
+            sqlca,
+            {QStringLiteral("k"), QStringLiteral("q"), QStringLiteral("p"), QStringLiteral("l"), QStringLiteral("a")},
+            3);
         sqlca.commit();
         QVERIFY2(sqlca.SQLCode == 0, qPrintable(sqlca.SQLErrText));
         statements::delete_entry(sqlca, 3);
@@ -316,32 +333,40 @@ void tst_shared_database::readme_commands_give_every_desktop_the_shared_database
         std::vector<history::version> versions;
         history::versions_of_entry(sqlca, 3, versions);
         QCOMPARE(versions.size(), std::size_t(2));
-        QCOMPARE(versions[1].texts.pitanje, QStringLiteral("Can opened reagent cartridges be stored at room temperature?"));
+        QCOMPARE(versions[1].texts.pitanje,
+                 QStringLiteral("Can opened reagent cartridges be stored at room temperature?"));
         QCOMPARE(versions[0].changed_by, session_identity::desktop_user());
         history::restore_outcome outcome;
-        history::restore_deleted(sqlca, versions[0].id, [](std::optional<int>) { return std::optional<std::int16_t>(); }, outcome);
+        history::restore_deleted(
+            sqlca, versions[0].id, [](std::optional<int>) { return std::optional<std::int16_t>(); }, outcome);
         QVERIFY2(outcome.what == history::restore_outcome::result::restored, qPrintable(outcome.title + outcome.text));
         QCOMPARE(outcome.rbr, 3);
-        QCOMPARE(admin_value(QStringLiteral("SELECT pitanje || ' ' || restored_by FROM faq JOIN faq_restored USING (rbr)")),
-                 QStringLiteral("q ") + session_identity::desktop_user());
+        QCOMPARE(
+            admin_value(QStringLiteral("SELECT pitanje || ' ' || restored_by FROM faq JOIN faq_restored USING (rbr)")),
+            QStringLiteral("q ") + session_identity::desktop_user());
         sqlca.disconnect();
     }
     verify_history_is_read_only_for_mirt();
 
     // Nobody gets in unencrypted, mirt reaches no other database and may create nothing.
     const run_result plain = as_mirt(QStringLiteral("faq"), QStringLiteral("disable"), QStringLiteral("SELECT 1"));
-    QVERIFY2(plain.exit_code != 0 && plain.output.contains(QStringLiteral("no pg_hba.conf entry")), qPrintable(plain.output));
+    QVERIFY2(plain.exit_code != 0 && plain.output.contains(QStringLiteral("no pg_hba.conf entry")),
+             qPrintable(plain.output));
     const run_result other = as_mirt(QStringLiteral("postgres"), QStringLiteral("require"), QStringLiteral("SELECT 1"));
-    QVERIFY2(other.exit_code != 0 && other.output.contains(QStringLiteral("no pg_hba.conf entry")), qPrintable(other.output));
-    const run_result create = as_mirt(QStringLiteral("faq"), QStringLiteral("require"), QStringLiteral("CREATE TABLE notes (x int)"));
-    QVERIFY2(create.exit_code != 0 && create.output.contains(QStringLiteral("permission denied")), qPrintable(create.output));
+    QVERIFY2(other.exit_code != 0 && other.output.contains(QStringLiteral("no pg_hba.conf entry")),
+             qPrintable(other.output));
+    const run_result create =
+        as_mirt(QStringLiteral("faq"), QStringLiteral("require"), QStringLiteral("CREATE TABLE notes (x int)"));
+    QVERIFY2(create.exit_code != 0 && create.output.contains(QStringLiteral("permission denied")),
+             qPrintable(create.output));
     const run_result drop = as_mirt(QStringLiteral("faq"), QStringLiteral("require"), QStringLiteral("DROP TABLE faq"));
     QVERIFY2(drop.exit_code != 0 && drop.output.contains(QStringLiteral("must be owner")), qPrintable(drop.output));
 
     // And back to the embedded database, keeping the shared definition.
     const run_result back = desktop_command(home.path(), {QStringLiteral("--embedded")});
     QVERIFY2(back.exit_code == 0, qPrintable(back.output));
-    QVERIFY2(read_file(home.filePath(QStringLiteral(".odbc.ini"))).contains(QStringLiteral("Description=tarvo FAQ database (embedded)")),
+    QVERIFY2(read_file(home.filePath(QStringLiteral(".odbc.ini")))
+                 .contains(QStringLiteral("Description=tarvo FAQ database (embedded)")),
              qPrintable(back.output));
     const QString shared_copy = first_match(back.output, QStringLiteral("previous definition is kept in (\\S+)\\.\\n"));
     QVERIFY2(read_file(shared_copy).contains(QStringLiteral("SSLmode=require")), qPrintable(back.output));
@@ -355,9 +380,10 @@ void tst_shared_database::server_command_run_again_changes_no_row()
     run_result first = server_command(arguments);
     QVERIFY2(first.exit_code == 0, qPrintable(first.output));
     // The team's own changes since.
-    QCOMPARE(admin(QStringLiteral("UPDATE faq SET odgovor = odgovor || ' Provjereno.' WHERE rbr = 3; "
-                                  "DELETE FROM faq WHERE rbr = 30; "
-                                  "INSERT INTO faq VALUES (31, NULL, 'Prazno', '01/01/2025', '', NULL, repeat('Ž', 100000))"))
+    QCOMPARE(admin(QStringLiteral(
+                       "UPDATE faq SET odgovor = odgovor || ' Provjereno.' WHERE rbr = 3; "
+                       "DELETE FROM faq WHERE rbr = 30; "
+                       "INSERT INTO faq VALUES (31, NULL, 'Prazno', '01/01/2025', '', NULL, repeat('Ž', 100000))"))
                  .exit_code,
              0);
     const QString before = table_fingerprint();
@@ -368,11 +394,14 @@ void tst_shared_database::server_command_run_again_changes_no_row()
     for (int again = 1; again <= 2; ++again) {
         const run_result next = server_command(arguments);
         QVERIFY2(next.exit_code == 0, qPrintable(next.output));
-        QVERIFY2(next.output.contains(QStringLiteral("Table faq: kept with its 30 entries, none of them changed.")), qPrintable(next.output));
-        QVERIFY2(next.output.contains(QStringLiteral("Sample entries: not loaded, the table already holds 30 entries.")),
+        QVERIFY2(next.output.contains(QStringLiteral("Table faq: kept with its 30 entries, none of them changed.")),
                  qPrintable(next.output));
+        QVERIFY2(
+            next.output.contains(QStringLiteral("Sample entries: not loaded, the table already holds 30 entries.")),
+            qPrintable(next.output));
         QVERIFY2(next.output.contains(hba_line + QStringLiteral("   (there already)")), qPrintable(next.output));
-        QVERIFY2(next.output.contains(QStringLiteral("History of the entries: kept with its 2 versions")), qPrintable(next.output));
+        QVERIFY2(next.output.contains(QStringLiteral("History of the entries: kept with its 2 versions")),
+                 qPrintable(next.output));
         QCOMPARE(table_fingerprint(), before);
         QCOMPARE(history_fingerprint(), history_before);
     }
@@ -400,23 +429,26 @@ void tst_shared_database::server_command_takes_over_an_older_database_without_lo
     QVERIFY2(made.exit_code == 0, qPrintable(made.output));
     // And mirt added the history itself, owning its tables and functions.
     QProcessEnvironment as_owner = QProcessEnvironment::systemEnvironment();
-    const run_result history_by_mirt = run(
-        QStringLiteral("psql"),
-        {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"),
-         cluster.path(), QStringLiteral("-p"), QString::number(port), QStringLiteral("-U"), QStringLiteral("postgres"),
-         QStringLiteral("-d"), QStringLiteral("faq"), QStringLiteral("-1"), QStringLiteral("-c"), QStringLiteral("SET ROLE mirt"),
-         QStringLiteral("-f"), test_support::source_dir() + QStringLiteral("/db/faq-history.postgresql.sql")},
-        as_owner);
+    const run_result history_by_mirt =
+        run(QStringLiteral("psql"),
+            {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+             QStringLiteral("-h"), cluster.path(), QStringLiteral("-p"), QString::number(port), QStringLiteral("-U"),
+             QStringLiteral("postgres"), QStringLiteral("-d"), QStringLiteral("faq"), QStringLiteral("-1"),
+             QStringLiteral("-c"), QStringLiteral("SET ROLE mirt"), QStringLiteral("-f"),
+             test_support::source_dir() + QStringLiteral("/db/faq-history.postgresql.sql")},
+            as_owner);
     QVERIFY2(history_by_mirt.exit_code == 0, qPrintable(history_by_mirt.output));
-    QCOMPARE(admin_value(QStringLiteral("SELECT pg_get_userbyid(proowner) FROM pg_proc WHERE proname = 'faq_keep_version'")),
-             QStringLiteral("mirt"));
+    QCOMPARE(
+        admin_value(QStringLiteral("SELECT pg_get_userbyid(proowner) FROM pg_proc WHERE proname = 'faq_keep_version'")),
+        QStringLiteral("mirt"));
     const QString before = table_fingerprint();
 
     const run_result takeover = server_command({QStringLiteral("--network"), QStringLiteral("127.0.0.1/32"),
                                                 QStringLiteral("--sample-entries"), QStringLiteral("--apply")});
     QVERIFY2(takeover.exit_code == 0, qPrintable(takeover.output));
-    QVERIFY2(takeover.output.contains(QStringLiteral("Table faq: kept with its 4 entries, none of them changed. "
-                                                     "Columns adresa, pitanje, proizvod, lot, odgovor converted to citext.")),
+    QVERIFY2(takeover.output.contains(
+                 QStringLiteral("Table faq: kept with its 4 entries, none of them changed. "
+                                "Columns adresa, pitanje, proizvod, lot, odgovor converted to citext.")),
              qPrintable(takeover.output));
     QVERIFY2(takeover.output.contains(QStringLiteral("Sample entries: not loaded")), qPrintable(takeover.output));
     QCOMPARE(table_fingerprint(), before);
@@ -438,8 +470,10 @@ void tst_shared_database::server_command_takes_over_an_older_database_without_lo
                                       QStringLiteral("UPDATE faq SET lot = 'FM-2' WHERE rbr = 1"));
     QVERIFY2(change.exit_code == 0, qPrintable(change.output));
     // The history mirt made passed to the administrator, and keeps the change.
-    QVERIFY2(takeover.output.contains(QStringLiteral("History of the entries: kept with its 0 versions")), qPrintable(takeover.output));
-    QCOMPARE(admin_value(QStringLiteral("SELECT lot || ' ' || change FROM faq_history")), QStringLiteral("FM-1 update"));
+    QVERIFY2(takeover.output.contains(QStringLiteral("History of the entries: kept with its 0 versions")),
+             qPrintable(takeover.output));
+    QCOMPARE(admin_value(QStringLiteral("SELECT lot || ' ' || change FROM faq_history")),
+             QStringLiteral("FM-1 update"));
     verify_history_is_read_only_for_mirt();
 }
 
@@ -450,12 +484,14 @@ void tst_shared_database::history_added_to_a_database_set_up_before_it()
     reset_server();
     QVERIFY(server_command(arguments).exit_code == 0);
     // The database as the server command left it before the history existed, and changes since.
-    QCOMPARE(admin(QStringLiteral("DROP TABLE faq_restored, faq_history; "
-                                  "DROP FUNCTION faq_keep_version(), faq_keep_truncated() CASCADE; "
-                                  "UPDATE faq SET odgovor = odgovor || ' Provjereno.' WHERE rbr = 3; DELETE FROM faq WHERE rbr = 30; "
-                                  "INSERT INTO faq VALUES (31, NULL, 'Prazno', '01/01/2025', '', NULL, repeat('Ž', 100000))"))
-                 .exit_code,
-             0);
+    QCOMPARE(
+        admin(QStringLiteral(
+                  "DROP TABLE faq_restored, faq_history; "
+                  "DROP FUNCTION faq_keep_version(), faq_keep_truncated() CASCADE; "
+                  "UPDATE faq SET odgovor = odgovor || ' Provjereno.' WHERE rbr = 3; DELETE FROM faq WHERE rbr = 30; "
+                  "INSERT INTO faq VALUES (31, NULL, 'Prazno', '01/01/2025', '', NULL, repeat('Ž', 100000))"))
+            .exit_code,
+        0);
     const QString before = table_fingerprint();
 
     // The documented step, twice: it adds the history and changes no row.
@@ -467,18 +503,21 @@ void tst_shared_database::history_added_to_a_database_set_up_before_it()
     }
     verify_program_rights();
     verify_history_is_read_only_for_mirt();
-    const run_result change = as_mirt(QStringLiteral("faq"), QStringLiteral("require"),
-                                      QStringLiteral("SET tarvo.desktop_user = 'ana'; UPDATE faq SET lot = 'L-31' WHERE rbr = 31"));
+    const run_result change =
+        as_mirt(QStringLiteral("faq"), QStringLiteral("require"),
+                QStringLiteral("SET tarvo.desktop_user = 'ana'; UPDATE faq SET lot = 'L-31' WHERE rbr = 31"));
     QVERIFY2(change.exit_code == 0, qPrintable(change.output));
-    QCOMPARE(admin_value(QStringLiteral("SELECT rbr || ' ' || coalesce(lot, 'null') || ' ' || change || ' ' || changed_by "
-                                        "FROM faq_history")),
-             QStringLiteral("31 null update ana"));
+    QCOMPARE(
+        admin_value(QStringLiteral("SELECT rbr || ' ' || coalesce(lot, 'null') || ' ' || change || ' ' || changed_by "
+                                   "FROM faq_history")),
+        QStringLiteral("31 null update ana"));
 
     // The server command afterwards keeps that history as it is.
     const QString history_before = history_fingerprint();
     const run_result again = server_command(arguments);
     QVERIFY2(again.exit_code == 0, qPrintable(again.output));
-    QVERIFY2(again.output.contains(QStringLiteral("History of the entries: kept with its 1 version;")), qPrintable(again.output));
+    QVERIFY2(again.output.contains(QStringLiteral("History of the entries: kept with its 1 version;")),
+             qPrintable(again.output));
     QCOMPARE(history_fingerprint(), history_before);
     verify_program_rights();
 }
@@ -502,7 +541,8 @@ void tst_shared_database::desktop_command_updates_keeps_and_goes_back()
                                    "Timeout=2000\nNoWCHAR=0\n")
                         .arg(database));
     result = desktop_command(home.path(), {});
-    QVERIFY2(result.exit_code == 0 && result.output.contains(QStringLiteral("Updated the data source")), qPrintable(result.output));
+    QVERIFY2(result.exit_code == 0 && result.output.contains(QStringLiteral("Updated the data source")),
+             qPrintable(result.output));
     QString now = read_file(ini);
     QVERIFY2(now.contains(load_ext) && now.contains(QStringLiteral("Database=") + database + QLatin1Char('\n'))
                  && now.contains(QStringLiteral("NoWCHAR=0\n")),
@@ -512,32 +552,38 @@ void tst_shared_database::desktop_command_updates_keeps_and_goes_back()
     QCOMPARE(read_file(ini), now);
 
     // Somebody else's data source "FAQ" is left alone.
-    const QString own = QStringLiteral("[FAQ]\nDescription=our own\nDriver=SQLite3\nDatabase=%1/other.db\n").arg(home.path());
+    const QString own =
+        QStringLiteral("[FAQ]\nDescription=our own\nDriver=SQLite3\nDatabase=%1/other.db\n").arg(home.path());
     write_file(ini, own);
     result = desktop_command(home.path(), {});
-    QVERIFY2(result.exit_code == 0 && result.output.contains(QStringLiteral("leaving it as it is")), qPrintable(result.output));
+    QVERIFY2(result.exit_code == 0 && result.output.contains(QStringLiteral("leaving it as it is")),
+             qPrintable(result.output));
     QCOMPARE(read_file(ini), own);
 
     // A server that does not answer: the data source stays as it was, and no copy is left.
     const QStringList copies_before = QDir(folder).entryList({QStringLiteral("FAQ-*")});
     result = desktop_command(home.path(), {QStringLiteral("--postgresql"), QStringLiteral("127.0.0.1:1")});
-    QVERIFY2(result.exit_code != 0 && result.output.contains(QStringLiteral("it is as it was")), qPrintable(result.output));
-    QVERIFY2(result.output.contains(QStringLiteral("127.0.0.1")), qPrintable(result.output)); // the driver's own message
+    QVERIFY2(result.exit_code != 0 && result.output.contains(QStringLiteral("it is as it was")),
+             qPrintable(result.output));
+    QVERIFY2(result.output.contains(QStringLiteral("127.0.0.1")),
+             qPrintable(result.output)); // the driver's own message
     QCOMPARE(read_file(ini).trimmed(), own.trimmed());
     QCOMPARE(QDir(folder).entryList({QStringLiteral("FAQ-*")}), copies_before);
 
     // Back to the embedded database, keeping a copy of what it replaces.
     result = desktop_command(home.path(), {QStringLiteral("--embedded")});
-    QVERIFY2(result.exit_code == 0 && result.output.contains(QStringLiteral("connects and finds 30 entries")), qPrintable(result.output));
+    QVERIFY2(result.exit_code == 0 && result.output.contains(QStringLiteral("connects and finds 30 entries")),
+             qPrintable(result.output));
     const QString copy = first_match(result.output, QStringLiteral("previous definition is kept in (\\S+)\\.\\n"));
     QCOMPARE(read_file(copy).trimmed(), own.trimmed());
     QVERIFY(read_file(ini).contains(QStringLiteral("Database=") + database + QLatin1Char('\n')));
 
     // What is no server or option is refused before anything changes.
     now = read_file(ini);
-    for (const QStringList& wrong : {QStringList{QStringLiteral("--postgresql"), QStringLiteral("faq server")},
-                                     QStringList{QStringLiteral("--postgresql"), QStringLiteral("faq-server:99999")},
-                                     QStringList{QStringLiteral("--postgresql")}, QStringList{QStringLiteral("--shared")}}) {
+    for (const QStringList& wrong :
+         {QStringList{QStringLiteral("--postgresql"), QStringLiteral("faq server")},
+          QStringList{QStringLiteral("--postgresql"), QStringLiteral("faq-server:99999")},
+          QStringList{QStringLiteral("--postgresql")}, QStringList{QStringLiteral("--shared")}}) {
         result = desktop_command(home.path(), wrong);
         QVERIFY2(result.exit_code != 0, qPrintable(wrong.join(' ') + QStringLiteral(": ") + result.output));
     }
@@ -547,13 +593,14 @@ void tst_shared_database::desktop_command_updates_keeps_and_goes_back()
 void tst_shared_database::installed_commands_find_their_files()
 {
     QTemporaryDir prefix;
-    const run_result installed = run(QStringLiteral("cmake"), {QStringLiteral("--install"), QStringLiteral(TARVO_BINARY_DIR),
-                                                               QStringLiteral("--prefix"), prefix.path()});
+    const run_result installed =
+        run(QStringLiteral("cmake"),
+            {QStringLiteral("--install"), QStringLiteral(TARVO_BINARY_DIR), QStringLiteral("--prefix"), prefix.path()});
     QVERIFY2(installed.exit_code == 0, qPrintable(installed.output));
-    for (const char* file : {"bin/tarvo-setup-server", "bin/tarvo-setup-dsn", "lib/tarvo/tarvo_like.so",
-                             "share/tarvo/faq.postgresql.sql", "share/tarvo/faq-citext.postgresql.sql",
-                             "share/tarvo/sample-entries.sql", "share/tarvo/faq-history.sqlite.sql",
-                             "share/tarvo/faq-history.postgresql.sql"})
+    for (const char* file :
+         {"bin/tarvo-setup-server", "bin/tarvo-setup-dsn", "lib/tarvo/tarvo_like.so", "share/tarvo/faq.postgresql.sql",
+          "share/tarvo/faq-citext.postgresql.sql", "share/tarvo/sample-entries.sql",
+          "share/tarvo/faq-history.sqlite.sql", "share/tarvo/faq-history.postgresql.sql"})
         QVERIFY2(QFileInfo::exists(prefix.filePath(QString::fromLatin1(file))), file);
 
     // The installed helper finds the installed extension and schemas by itself.
@@ -564,13 +611,17 @@ void tst_shared_database::installed_commands_find_their_files()
     environment.remove(QStringLiteral("TARVO_LIKE_EXTENSION"));
     environment.insert(QStringLiteral("ODBCINI"), home.filePath(QStringLiteral(".odbc.ini")));
     environment.insert(QStringLiteral("ODBCSYSINI"), odbc_system.path());
-    const run_result embedded = run(prefix.filePath(QStringLiteral("bin/tarvo-setup-dsn")), {QStringLiteral("--embedded")}, environment);
-    QVERIFY2(embedded.exit_code == 0 && embedded.output.contains(QStringLiteral("finds 30 entries")), qPrintable(embedded.output));
+    const run_result embedded =
+        run(prefix.filePath(QStringLiteral("bin/tarvo-setup-dsn")), {QStringLiteral("--embedded")}, environment);
+    QVERIFY2(embedded.exit_code == 0 && embedded.output.contains(QStringLiteral("finds 30 entries")),
+             qPrintable(embedded.output));
     const QString ini = read_file(home.filePath(QStringLiteral(".odbc.ini")));
-    QVERIFY2(ini.contains(QStringLiteral("LoadExt=") + QFileInfo(prefix.filePath(QStringLiteral("lib/tarvo/tarvo_like.so"))).canonicalFilePath()
+    QVERIFY2(ini.contains(QStringLiteral("LoadExt=")
+                          + QFileInfo(prefix.filePath(QStringLiteral("lib/tarvo/tarvo_like.so"))).canonicalFilePath()
                           + QLatin1Char('\n')),
              qPrintable(ini));
-    const run_result help = run(prefix.filePath(QStringLiteral("bin/tarvo-setup-server")), {QStringLiteral("--help")}, environment);
+    const run_result help =
+        run(prefix.filePath(QStringLiteral("bin/tarvo-setup-server")), {QStringLiteral("--help")}, environment);
     QVERIFY2(help.exit_code == 0 && help.output.contains(QStringLiteral("--network")), qPrintable(help.output));
 }
 

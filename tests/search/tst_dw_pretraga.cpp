@@ -102,7 +102,7 @@ QString tst_dw_pretraga::shown(int row, int column) const { return list->data(li
 void tst_dw_pretraga::lists_every_row_with_its_texts()
 {
     insert(1, QStringLiteral("Fotometar FM-12"), QStringLiteral("Povećan šum signala – 5 °C, 3 € 🔧"));
-    insert(2, QStringLiteral(""), QStringLiteral("")); // empty texts
+    insert(2, QStringLiteral(""), QStringLiteral(""));                 // empty texts
     fixture->exec(QStringLiteral("INSERT INTO faq (rbr) VALUES (3)")); // no texts at all
     insert(4, QStringLiteral("it's \"quoted\""), QStringLiteral("line one\nline two"));
 

@@ -79,10 +79,12 @@ void tst_search_beyond_16_bits::without_a_utf8_locale_nothing_is_found_on_sqlite
     const QByteArray previous = std::setlocale(LC_CTYPE, nullptr);
     std::setlocale(LC_CTYPE, "C"); // texts then travel as UTF-16
     std::vector<statements::list_row> rows;
-    statements::retrieve(*app->sqlca, search::compose(search::criteria{QStringLiteral("😀"), "All", {}, "All", "AND"}), rows);
+    statements::retrieve(*app->sqlca, search::compose(search::criteria{QStringLiteral("😀"), "All", {}, "All", "AND"}),
+                         rows);
     const long code = app->sqlca->SQLCode;
     std::vector<statements::list_row> plain;
-    statements::retrieve(*app->sqlca, search::compose(search::criteria{QStringLiteral("axb"), "Question", {}, "All", "AND"}), plain);
+    statements::retrieve(*app->sqlca,
+                         search::compose(search::criteria{QStringLiteral("axb"), "Question", {}, "All", "AND"}), plain);
     std::setlocale(LC_CTYPE, previous.constData());
 
     QCOMPARE(plain.size(), std::size_t(1));

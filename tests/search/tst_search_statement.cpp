@@ -30,6 +30,7 @@ private slots:
 
 void tst_search_statement::composes_exactly_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text1");
     QTest::addColumn<QString>("field1");
     QTest::addColumn<QString>("text2");
@@ -88,6 +89,7 @@ void tst_search_statement::composes_exactly_data()
     // "Address" means the keywords column, like "Keyword".
     QTest::newRow("Address") << "valve" << "Address" << "" << "All" << "AND"
                              << select_where + "adresa LIKE '%valve%'";
+    // clang-format on
 }
 
 void tst_search_statement::composes_exactly()
@@ -130,6 +132,7 @@ void tst_search_statement::reads_connector_and_fields_only_when_needed()
 
 void tst_search_statement::every_caption_names_its_column_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("column");
     QTest::newRow("Question") << "Question" << "pitanje";
@@ -138,6 +141,7 @@ void tst_search_statement::every_caption_names_its_column_data()
     QTest::newRow("Answer") << "Answer" << "odgovor";
     QTest::newRow("Keyword") << "Keyword" << "adresa";
     QTest::newRow("Address") << "Address" << "adresa";
+    // clang-format on
 }
 
 void tst_search_statement::every_caption_names_its_column()

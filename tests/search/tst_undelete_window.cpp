@@ -198,7 +198,8 @@ void tst_undelete_window::keyboard_from_a_search_text()
     QTRY_VERIFY(window()->uo_prvi->sle_trazi->hasFocus());
     // Ctrl+U in a search text, then Escape: nothing comes back.
     {
-        modal_driver deleted(QStringLiteral("w_deleted"), [](QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+        modal_driver deleted(QStringLiteral("w_deleted"),
+                             [](QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
         QTest::keyClick(window()->uo_prvi->sle_trazi, Qt::Key_U, Qt::ControlModifier);
         QCOMPARE(deleted.opened, 1);
     }
@@ -220,7 +221,8 @@ void tst_undelete_window::keyboard_from_a_search_text()
         QCOMPARE(deleted.opened, 1);
     }
     // The latest deletion first.
-    QCOMPARE(rows, (QStringList{QStringLiteral("2|XN-550|Firmware update from USB"), QStringLiteral("1|Cobas|Pump flow drifts")}));
+    QCOMPARE(rows, (QStringList{QStringLiteral("2|XN-550|Firmware update from USB"),
+                                QStringLiteral("1|Cobas|Pump flow drifts")}));
     QVERIFY(fixture->find(1));
     QVERIFY(!fixture->find(2));
     QCOMPARE(window()->st_status->currentMessage(), QStringLiteral("Entry 1 restored · 2 entries"));
@@ -276,7 +278,8 @@ void tst_undelete_window::deletion_restored_meanwhile_is_not_restored_twice()
         std::vector<history::deleted_entry> entries;
         history::deleted_entries(other, entries);
         history::restore_outcome outcome;
-        history::restore_deleted(other, entries.at(0).version, [](std::optional<int>) { return std::nullopt; }, outcome);
+        history::restore_deleted(
+            other, entries.at(0).version, [](std::optional<int>) { return std::nullopt; }, outcome);
         other.disconnect();
         click(dialog, "cb_restore");
         after = look_at(dialog);

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "uo_srch1.h"
 #include "unexpected_dialogs.h"
+#include "uo_srch1.h"
 
 namespace {
 
@@ -43,8 +43,8 @@ void tst_uo_srch1::starts_on_address_and_and()
 void tst_uo_srch1::lists_hold_their_captions_in_order()
 {
     uo_srch1 control;
-    QCOMPARE(captions(control.ddlb_polje), QStringList({"Address", "All", "Answer", "Keyword", "LOT", "Product",
-                                                        "Question"}));
+    QCOMPARE(captions(control.ddlb_polje),
+             QStringList({"Address", "All", "Answer", "Keyword", "LOT", "Product", "Question"}));
     // The connector list is not sorted: "NOT" stays third.
     QCOMPARE(captions(control.ddlb_veza), QStringList({"AND", "OR", "NOT"}));
 }
@@ -64,8 +64,8 @@ void tst_uo_srch1::izaberi_tip_ignores_numbers_outside_the_list()
 {
     uo_srch1 control;
     control.izaberi_tip(5);
-    for (const std::int16_t koji : {std::int16_t{0}, std::int16_t{-1}, std::int16_t{8}, std::int16_t{32767},
-                                    std::int16_t{-32768}}) {
+    for (const std::int16_t koji :
+         {std::int16_t{0}, std::int16_t{-1}, std::int16_t{8}, std::int16_t{32767}, std::int16_t{-32768}}) {
         control.izaberi_tip(koji);
         QCOMPARE(control.ddlb_polje->currentText(), QStringLiteral("LOT"));
     }

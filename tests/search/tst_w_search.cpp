@@ -128,9 +128,16 @@ void tst_w_search::tab_order_follows_the_layout()
     QVERIFY(QTest::qWaitForWindowActive(w));
     w->uo_prvi->sle_trazi->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->uo_prvi->sle_trazi));
-    const QList<QWidget*> expected = {w->uo_prvi->ddlb_polje, w->uo_prvi->ddlb_veza, w->uo_drugi->sle_trazi,
-                                      w->uo_drugi->ddlb_polje, w->cb_view, w->cb_delete, w->cb_new,
-                                      w->cb_close, w->cb_search, w->dw_search};
+    const QList<QWidget*> expected = {w->uo_prvi->ddlb_polje,
+                                      w->uo_prvi->ddlb_veza,
+                                      w->uo_drugi->sle_trazi,
+                                      w->uo_drugi->ddlb_polje,
+                                      w->cb_view,
+                                      w->cb_delete,
+                                      w->cb_new,
+                                      w->cb_close,
+                                      w->cb_search,
+                                      w->dw_search};
     for (QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -155,7 +162,8 @@ void tst_w_search::search_lists_the_matching_rows()
     user->search_for(QStringLiteral("pump"));
     QCOMPARE(list()->sql_select(),
              QStringLiteral(" SELECT faq.rbr, faq.proizvod, faq.pitanje FROM faq WHERE pitanje LIKE '%pump%'"));
-    const std::set<int> pump = numbers_where([](const auto& r) { return r.pitanje.contains("pump", Qt::CaseInsensitive); });
+    const std::set<int> pump =
+        numbers_where([](const auto& r) { return r.pitanje.contains("pump", Qt::CaseInsensitive); });
     QVERIFY(!pump.empty());
     QVERIFY(pump.size() < all_rows.size());
     QCOMPARE(user->listed_numbers(), pump);
@@ -168,8 +176,8 @@ void tst_w_search::search_lists_the_matching_rows()
     QCOMPARE(list()->sql_select(), QStringLiteral(" SELECT faq.rbr, faq.proizvod, faq.pitanje FROM faq WHERE "
                                                   "(pitanje LIKE '%pump%') AND NOT (proizvod LIKE '%Cobas%')"));
     QCOMPARE(user->listed_numbers(), numbers_where([](const auto& r) {
-                 return r.pitanje.contains("pump", Qt::CaseInsensitive) &&
-                        !r.proizvod.contains("Cobas", Qt::CaseInsensitive);
+                 return r.pitanje.contains("pump", Qt::CaseInsensitive)
+                        && !r.proizvod.contains("Cobas", Qt::CaseInsensitive);
              }));
 
     // The search reads the criteria and leaves them as they were.
@@ -192,7 +200,8 @@ void tst_w_search::search_lists_the_matching_rows()
 void tst_w_search::list_reaches_the_question_column()
 {
     fixture->load_sample_entries();
-    fixture->insert_question(998, QStringLiteral("A very long question ") + QString(300, QLatin1Char('x')) + QStringLiteral("\nsecond line"));
+    fixture->insert_question(998, QStringLiteral("A very long question ") + QString(300, QLatin1Char('x'))
+                                      + QStringLiteral("\nsecond line"));
     user->open_search_window();
     user->search_for(QString());
     QVERIFY(list()->rowCount() > 2);
@@ -205,7 +214,8 @@ void tst_w_search::list_reaches_the_question_column()
     QScrollBar* bar = view()->horizontalScrollBar();
     QVERIFY(bar->maximum() > 0);
     bar->setValue(bar->maximum());
-    QVERIFY(view()->columnViewportPosition(dw_pretraga::pitanje_column) + view()->columnWidth(dw_pretraga::pitanje_column)
+    QVERIFY(view()->columnViewportPosition(dw_pretraga::pitanje_column)
+                + view()->columnWidth(dw_pretraga::pitanje_column)
             <= view()->viewport()->width());
     QVERIFY(view()->columnWidth(dw_pretraga::pitanje_column) > view()->columnWidth(dw_pretraga::proizvod_column));
 }

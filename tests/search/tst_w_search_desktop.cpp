@@ -148,7 +148,8 @@ void tst_w_search_desktop::status_line_reports_a_failed_search()
 void tst_w_search_desktop::failed_connection_shows_in_the_status_line_only()
 {
     // The start-up sequence (connect, then open the window) on a data source that is not defined.
-    test_support::client user_offline(test_support::client::without_search_window, QStringLiteral("TARVO_NO_SUCH_SOURCE"));
+    test_support::client user_offline(test_support::client::without_search_window,
+                                      QStringLiteral("TARVO_NO_SUCH_SOURCE"));
     tarvo& offline = user_offline.app;
     QVERIFY(!offline.sqlca->connected());
     const QString reason = offline.sqlca->SQLErrText;
@@ -187,9 +188,10 @@ void tst_w_search_desktop::enter_in_either_search_text_searches()
     w->uo_prvi->sle_trazi->clear();
     QTest::keyClicks(w->uo_drugi->sle_trazi, QStringLiteral("M-2"));
     QTest::keyClick(w->uo_drugi->sle_trazi, Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(w->pretraga->sql_select(),
-             QStringLiteral(" SELECT faq.rbr, faq.proizvod, faq.pitanje FROM faq WHERE pitanje LIKE '%M-2%' OR "
-                            "proizvod LIKE '%M-2%' OR lot LIKE '%M-2%' OR odgovor LIKE '%M-2%' OR adresa LIKE '%M-2%'"));
+    QCOMPARE(
+        w->pretraga->sql_select(),
+        QStringLiteral(" SELECT faq.rbr, faq.proizvod, faq.pitanje FROM faq WHERE pitanje LIKE '%M-2%' OR "
+                       "proizvod LIKE '%M-2%' OR lot LIKE '%M-2%' OR odgovor LIKE '%M-2%' OR adresa LIKE '%M-2%'"));
     QCOMPARE(w->pretraga->rowCount(), 1);
     QCOMPARE(w->pretraga->item_number(1), 2);
 

@@ -25,19 +25,23 @@ void verify_texts_fit(QWidget* window)
     int checked = 0;
     for (QWidget* control : window->findChildren<QWidget*>()) {
         const bool button = qobject_cast<QAbstractButton*>(control) != nullptr;
-        const bool text_box = qobject_cast<QLineEdit*>(control) != nullptr || qobject_cast<QComboBox*>(control) != nullptr
-                              || qobject_cast<QTextEdit*>(control) != nullptr
-                              || qobject_cast<QPlainTextEdit*>(control) != nullptr;
+        const bool text_box =
+            qobject_cast<QLineEdit*>(control) != nullptr || qobject_cast<QComboBox*>(control) != nullptr
+            || qobject_cast<QTextEdit*>(control) != nullptr || qobject_cast<QPlainTextEdit*>(control) != nullptr;
         if ((!button && !text_box) || control->objectName().isEmpty() || !control->isVisibleTo(window))
             continue;
         const QFontMetrics metrics = control->fontMetrics();
         const QString name = window->objectName() + QLatin1Char('.') + control->objectName();
-        QVERIFY2(metrics.height() < control->height(),
-                 qPrintable(QStringLiteral("%1: %2 px high for a %3 px line").arg(name).arg(control->height()).arg(metrics.height())));
+        QVERIFY2(metrics.height() < control->height(), qPrintable(QStringLiteral("%1: %2 px high for a %3 px line")
+                                                                      .arg(name)
+                                                                      .arg(control->height())
+                                                                      .arg(metrics.height())));
         if (auto* with_caption = qobject_cast<QAbstractButton*>(control)) {
             const int caption = metrics.horizontalAdvance(with_caption->text());
-            QVERIFY2(caption < control->width(),
-                     qPrintable(QStringLiteral("%1: %2 px wide for a %3 px caption").arg(name).arg(control->width()).arg(caption)));
+            QVERIFY2(
+                caption < control->width(),
+                qPrintable(
+                    QStringLiteral("%1: %2 px wide for a %3 px caption").arg(name).arg(control->width()).arg(caption)));
         }
         ++checked;
     }

@@ -26,10 +26,7 @@ struct line_ink {
     int tail_height = 0;
 };
 
-bool is_ink(QRgb pixel, QRgb background)
-{
-    return qAbs(qGray(pixel) - qGray(background)) > 60;
-}
+bool is_ink(QRgb pixel, QRgb background) { return qAbs(qGray(pixel) - qGray(background)) > 60; }
 
 line_ink ink_in(const QImage& image, const QRect& area, QRgb background, int tail)
 {
@@ -175,7 +172,8 @@ void tst_w_search_list::clicks_and_keys_never_scroll_sideways()
     sideways()->setValue(sideways()->maximum() / 2);
     const int scrolled = sideways()->value();
     QVERIFY(scrolled > 0);
-    const QPoint on_question(view()->viewport()->width() / 2, cell(question_row, dw_pretraga::pitanje_column).center().y());
+    const QPoint on_question(view()->viewport()->width() / 2,
+                             cell(question_row, dw_pretraga::pitanje_column).center().y());
     QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, on_question);
     QCOMPARE(app->rbr, 901);
     QCOMPARE(sideways()->value(), scrolled);
@@ -216,10 +214,12 @@ void tst_w_search_list::long_texts_end_in_an_ellipsis()
     const QRect long_question_cell = cell(long_row, dw_pretraga::pitanje_column);
     QVERIFY(long_question_cell.right() > visible.right());
     const line_ink cut = ink_in(image, long_question_cell & visible, background, ellipsis);
-    QVERIFY2(ends_in_ellipsis(cut), qPrintable(QStringLiteral("right %1, height %2").arg(cut.right).arg(cut.tail_height)));
+    QVERIFY2(ends_in_ellipsis(cut),
+             qPrintable(QStringLiteral("right %1, height %2").arg(cut.right).arg(cut.tail_height)));
     QVERIFY(cut.right > visible.right() - 3 * ellipsis);
     QVERIFY(cut.right < visible.right());
-    QVERIFY(ends_in_a_letter(ink_in(image, cell(short_row, dw_pretraga::pitanje_column) & visible, background, ellipsis)));
+    QVERIFY(
+        ends_in_a_letter(ink_in(image, cell(short_row, dw_pretraga::pitanje_column) & visible, background, ellipsis)));
 
     // A product longer than its column ends in "…" at the column's edge.
     const line_ink product = ink_in(image, cell(short_row, dw_pretraga::proizvod_column), background, ellipsis);
@@ -236,8 +236,11 @@ void tst_w_search_list::long_texts_end_in_an_ellipsis()
     QVERIFY(at_end.right > scrolled_cell.right() - 3 * ellipsis);
 
     // The tooltip keeps the whole text.
-    QVERIFY(list()->index(long_row, dw_pretraga::pitanje_column).data(Qt::ToolTipRole).toString().contains(
-        long_question.toHtmlEscaped()));
+    QVERIFY(list()
+                ->index(long_row, dw_pretraga::pitanje_column)
+                .data(Qt::ToolTipRole)
+                .toString()
+                .contains(long_question.toHtmlEscaped()));
 }
 
 void tst_w_search_list::sideways_scroll_repaints_the_whole_list()
@@ -295,7 +298,8 @@ void tst_w_search_list::list_grows_with_the_window()
     QCOMPARE(line->width(), w->width());
     QVERIFY(line->y() > w->gb_1->geometry().bottom());
     QCOMPARE(view()->columnWidth(dw_pretraga::proizvod_column), platform::units_to_px_x(1586));
-    QCOMPARE(view()->columnViewportPosition(dw_pretraga::pitanje_column) + view()->columnWidth(dw_pretraga::pitanje_column),
+    QCOMPARE(view()->columnViewportPosition(dw_pretraga::pitanje_column)
+                 + view()->columnWidth(dw_pretraga::pitanje_column),
              view()->viewport()->width());
     QCOMPARE(sideways()->maximum(), 0);
 

@@ -28,6 +28,7 @@ public:
         qputenv("ODBCSYSINI", odbcsysini);
         qputenv("ODBCINI", odbcini);
     }
+
 private:
     QByteArray odbcsysini;
     QByteArray odbcini;
@@ -137,7 +138,8 @@ void tst_w_search_status::names_a_socket_or_an_unusual_file_name()
 
 void tst_w_search_status::no_data_source_without_a_connection()
 {
-    test_support::client user_offline(test_support::client::without_search_window, QStringLiteral("TARVO_NO_SUCH_SOURCE"));
+    test_support::client user_offline(test_support::client::without_search_window,
+                                      QStringLiteral("TARVO_NO_SUCH_SOURCE"));
     tarvo& offline = user_offline.app;
     QVERIFY(!offline.sqlca->connected());
     user_offline.open_search_window();

@@ -46,7 +46,9 @@ public:
     {
         sqlite3_stmt*& statement = escape ? like_3 : like_2;
         if (statement == nullptr
-            && sqlite3_prepare_v2(db, escape ? "SELECT like(?1, ?2, ?3)" : "SELECT like(?1, ?2)", -1, &statement, nullptr) != SQLITE_OK)
+            && sqlite3_prepare_v2(db, escape ? "SELECT like(?1, ?2, ?3)" : "SELECT like(?1, ?2)", -1, &statement,
+                                  nullptr)
+                   != SQLITE_OK)
             qFatal("prepare: %s", sqlite3_errmsg(db));
         sqlite3_bind_text(statement, 1, pattern.constData(), int(pattern.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(statement, 2, text.constData(), int(text.size()), SQLITE_TRANSIENT);
@@ -54,8 +56,9 @@ public:
             sqlite3_bind_text(statement, 3, escape->constData(), int(escape->size()), SQLITE_TRANSIENT);
         QByteArray result;
         if (sqlite3_step(statement) == SQLITE_ROW)
-            result = sqlite3_column_type(statement, 0) == SQLITE_NULL ? QByteArray("NULL")
-                                                                       : QByteArray::number(sqlite3_column_int(statement, 0));
+            result = sqlite3_column_type(statement, 0) == SQLITE_NULL
+                         ? QByteArray("NULL")
+                         : QByteArray::number(sqlite3_column_int(statement, 0));
         else
             result = QByteArray("error: ") + sqlite3_errmsg(db);
         sqlite3_reset(statement);
@@ -71,8 +74,9 @@ public:
         QByteArray result;
         const int step = sqlite3_step(statement);
         if (step == SQLITE_ROW)
-            result = sqlite3_column_type(statement, 0) == SQLITE_NULL ? QByteArray("NULL")
-                                                                       : QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+            result = sqlite3_column_type(statement, 0) == SQLITE_NULL
+                         ? QByteArray("NULL")
+                         : QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
         else if (step != SQLITE_DONE)
             result = QByteArray("error: ") + sqlite3_errmsg(db);
         sqlite3_finalize(statement);
@@ -121,7 +125,8 @@ void tst_like_extension::only_two_characters_outside_ascii_fold_into_it()
     for (char32_t c = 0x80; c <= 0x10FFFF; ++c) {
         const char32_t folded = tarvo_like::fold(c);
         if (folded < 0x80 && !tarvo_like::folds_from_outside_ascii(folded))
-            QFAIL(qPrintable(QStringLiteral("U+%1 folds to ASCII %2").arg(uint(c), 4, 16, QLatin1Char('0')).arg(QChar(folded))));
+            QFAIL(qPrintable(
+                QStringLiteral("U+%1 folds to ASCII %2").arg(uint(c), 4, 16, QLatin1Char('0')).arg(QChar(folded))));
     }
     QCOMPARE(tarvo_like::fold(0x212A), U'k');
     QCOMPARE(tarvo_like::fold(0x017F), U's');
@@ -129,6 +134,7 @@ void tst_like_extension::only_two_characters_outside_ascii_fold_into_it()
 
 void tst_like_extension::every_letter_matches_its_other_case_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("matches");
@@ -144,6 +150,7 @@ void tst_like_extension::every_letter_matches_its_other_case_data()
     QTest::newRow("accents stay") << QStringLiteral("ecole") << QStringLiteral("ÉCOLE") << false;
     QTest::newRow("escaped wildcard in another case") << QStringLiteral("100\\%Š") << QStringLiteral("100%š") << true;
     QTest::newRow("escaped wildcard is literal") << QStringLiteral("100\\%") << QStringLiteral("1000") << false;
+    // clang-format on
 }
 
 void tst_like_extension::every_letter_matches_its_other_case()
@@ -162,7 +169,8 @@ void tst_like_extension::same_as_sqlite_where_case_plays_no_part()
     // ASCII in both cases (SQLite's own LIKE ignores their case too) and wildcards; and
     // other letters written small only, plus bytes that are no valid UTF-8.
     const QList<QByteArray> ascii = {"a", "A", "b", "B", "%", "_", "\\", " ", "x"};
-    const QList<QByteArray> small = {"a", "š", "ž", "đ", "ж", "€", "%", "_", "\\", " ", "\xC3", "\x80", "\xED\xA0\x80", "\xF0\x9F\x98\x80"};
+    const QList<QByteArray> small = {
+        "a", "š", "ž", "đ", "ж", "€", "%", "_", "\\", " ", "\xC3", "\x80", "\xED\xA0\x80", "\xF0\x9F\x98\x80"};
     int compared = 0;
     for (const auto* pieces : {&ascii, &small}) {
         for (int i = 0; i < 4000; ++i) {
@@ -173,7 +181,8 @@ void tst_like_extension::same_as_sqlite_where_case_plays_no_part()
                 const QByteArray ours = extended.like(pattern, text, escape);
                 if (own != ours)
                     QFAIL(qPrintable(QStringLiteral("like(%1, %2%3): SQLite %4, extension %5")
-                                         .arg(QString::fromUtf8(pattern.toPercentEncoding()), QString::fromUtf8(text.toPercentEncoding()),
+                                         .arg(QString::fromUtf8(pattern.toPercentEncoding()),
+                                              QString::fromUtf8(text.toPercentEncoding()),
                                               escape ? QStringLiteral(", ") + QString::fromUtf8(*escape) : QString(),
                                               QString::fromUtf8(own), QString::fromUtf8(ours))));
                 ++compared;
@@ -190,8 +199,8 @@ void tst_like_extension::same_as_sqlite_on_folded_texts()
     // as SQLite's LIKE does on the same texts with every letter folded first.
     std::mt19937 random(20261210);
     const QByteArray backslash("\\");
-    const QList<QByteArray> pieces = {"a", "A", "k", "K", "\xE2\x84\xAA", "s", "S", "\xC5\xBF", "š", "Š", "ǅ", "ǆ",
-                                      "%", "_", "\\", " "};
+    const QList<QByteArray> pieces = {"a", "A", "k", "K", "\xE2\x84\xAA", "s", "S", "\xC5\xBF", "š", "Š",
+                                      "ǅ", "ǆ", "%", "_", "\\",           " "};
     auto folded = [](const QByteArray& text) {
         QByteArray result;
         for (const char32_t c : QString::fromUtf8(text).toUcs4())
@@ -205,7 +214,8 @@ void tst_like_extension::same_as_sqlite_on_folded_texts()
         const QByteArray ours = extended.like(pattern, text, &backslash);
         if (own != ours)
             QFAIL(qPrintable(QStringLiteral("like('%1', '%2'): SQLite on folded texts %3, extension %4")
-                                 .arg(QString::fromUtf8(pattern), QString::fromUtf8(text), QString::fromUtf8(own), QString::fromUtf8(ours))));
+                                 .arg(QString::fromUtf8(pattern), QString::fromUtf8(text), QString::fromUtf8(own),
+                                      QString::fromUtf8(ours))));
     }
 }
 
@@ -222,12 +232,13 @@ void tst_like_extension::errors_and_nulls_as_sqlite()
         "SELECT 'a%' LIKE 'a%%' ESCAPE '%'",
         "SELECT 'ab' LIKE 'a_' ESCAPE '_'",
         "SELECT 'a_' LIKE 'a__' ESCAPE '_'",
-        "SELECT 12 LIKE '1%'",                 // numbers are compared as text
+        "SELECT 12 LIKE '1%'",                     // numbers are compared as text
         "SELECT CAST(x'610062' AS TEXT) LIKE 'a'", // a text ends at its first zero byte
     };
     for (const char* statement : statements)
         QCOMPARE(extended.query(statement), sqlite_own.query(statement));
-    QCOMPARE(extended.query("SELECT 'a' LIKE 'a' ESCAPE 'ab'"), QByteArray("error: ESCAPE expression must be a single character"));
+    QCOMPARE(extended.query("SELECT 'a' LIKE 'a' ESCAPE 'ab'"),
+             QByteArray("error: ESCAPE expression must be a single character"));
 
     // SQLite's limit on the length of a pattern holds for both.
     for (connection* c : {&sqlite_own, &extended})
@@ -241,7 +252,8 @@ void tst_like_extension::errors_and_nulls_as_sqlite()
 void tst_like_extension::the_like_operator_uses_it()
 {
     // The statement form the search composes, on a table, with and without ESCAPE.
-    for (const char* sql : {"CREATE TABLE faq (pitanje TEXT)", "INSERT INTO faq VALUES ('Povećan ŠUM'), ('D:\\Backup'), (NULL)"})
+    for (const char* sql :
+         {"CREATE TABLE faq (pitanje TEXT)", "INSERT INTO faq VALUES ('Povećan ŠUM'), ('D:\\Backup'), (NULL)"})
         QCOMPARE(extended.query(sql), QByteArray());
     QCOMPARE(extended.query("SELECT count(*) FROM faq WHERE pitanje LIKE '%šum%'"), QByteArray("1"));
     QCOMPARE(extended.query("SELECT count(*) FROM faq WHERE pitanje LIKE '%d:\\\\b%' ESCAPE '\\'"), QByteArray("1"));

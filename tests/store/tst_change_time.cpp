@@ -15,6 +15,7 @@ private slots:
 
 void tst_change_time::reads_both_databases_forms_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text");
     QTest::addColumn<QDateTime>("moment"); // invalid: the text names no moment
 
@@ -34,6 +35,7 @@ void tst_change_time::reads_both_databases_forms_data()
     QTest::newRow("not a time") << QStringLiteral("yesterday") << QDateTime();
     QTest::newRow("no such day") << QStringLiteral("2023-02-29 10:00:00") << QDateTime();
     QTest::newRow("date alone") << QStringLiteral("2024-05-01") << QDateTime();
+    // clang-format on
 }
 
 void tst_change_time::reads_both_databases_forms()

@@ -16,6 +16,7 @@ private slots:
 
 void tst_data_source::describe_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("database");
@@ -42,6 +43,7 @@ void tst_data_source::describe_data()
     QTest::newRow("a driver that says nothing") << "FAQ" << "" << "" << "" << "" << "FAQ: database";
     QTest::newRow("no data source name") << "" << "SQLite" << "/tmp/x.db" << "/tmp/x.db" << ""
                                          << "SQLite /tmp/x.db";
+    // clang-format on
 }
 
 void tst_data_source::describe()

@@ -128,14 +128,16 @@ command_result tst_history::command_line(const QString& statements, const QStrin
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (db->which() == backend::sqlite)
-        return run_command(QStringLiteral("sqlite3"), {QStringLiteral("-bail"), db->database_file(), statements}, environment);
+        return run_command(QStringLiteral("sqlite3"), {QStringLiteral("-bail"), db->database_file(), statements},
+                           environment);
     if (!desktop_user.isEmpty())
         environment.insert(QStringLiteral("PGOPTIONS"), QStringLiteral("-c tarvo.desktop_user=") + desktop_user);
     return run_command(QStringLiteral("psql"),
-                       {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                        QStringLiteral("-h"), db->postgresql_socket_dir(), QStringLiteral("-p"),
-                        QString::number(db->postgresql_port()), QStringLiteral("-U"), QStringLiteral("mirt"),
-                        QStringLiteral("-d"), QStringLiteral("faq"), QStringLiteral("-c"), statements},
+                       {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"),
+                        QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"), db->postgresql_socket_dir(),
+                        QStringLiteral("-p"), QString::number(db->postgresql_port()), QStringLiteral("-U"),
+                        QStringLiteral("mirt"), QStringLiteral("-d"), QStringLiteral("faq"), QStringLiteral("-c"),
+                        statements},
                        environment);
 }
 
@@ -249,8 +251,8 @@ void tst_history::changes_by_the_command_line_are_kept()
     db->insert(2, "k2", "q2", "01/01/2020", "p2", "l2", "a2");
     db->insert(3, "k3", "q3", "01/01/2020", "p3", "l3", "a3");
 
-    command_result result =
-        command_line(QStringLiteral("UPDATE faq SET odgovor = 'a1, checked' WHERE rbr = 1; DELETE FROM faq WHERE rbr = 2;"));
+    command_result result = command_line(
+        QStringLiteral("UPDATE faq SET odgovor = 'a1, checked' WHERE rbr = 1; DELETE FROM faq WHERE rbr = 2;"));
     QVERIFY2(result.exit_code == 0, qPrintable(result.output));
     std::vector<history::version> found = versions(1);
     QCOMPARE(found.size(), std::size_t(1));
@@ -289,8 +291,9 @@ void tst_history::who_is_recorded_again_after_a_reconnect()
     db->insert(8, "k", "q", "01/01/2020", "p", "l", "a");
     // The server ends the program's session; the next read opens a new one on its own.
     QSqlQuery query(db->admin());
-    QVERIFY(query.exec(QStringLiteral("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
-                                      "WHERE datname = 'faq' AND pid <> pg_backend_pid() AND backend_type = 'client backend'")));
+    QVERIFY(query.exec(
+        QStringLiteral("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
+                       "WHERE datname = 'faq' AND pid <> pg_backend_pid() AND backend_type = 'client backend'")));
     QVERIFY(query.next() && query.value(0).toInt() >= 1);
     std::int16_t ima = 0;
     statements::select_count(*sqlca, 8, ima);

@@ -47,7 +47,8 @@ void tst_missing_like_extension::connects_and_searches_by_sqlites_own_rule()
 
     auto found = [&](const QString& text, const QString& field) {
         std::vector<statements::list_row> rows;
-        statements::retrieve(sqlca, search::compose({text, field, {}, QStringLiteral("All"), QStringLiteral("AND")}), rows);
+        statements::retrieve(sqlca, search::compose({text, field, {}, QStringLiteral("All"), QStringLiteral("AND")}),
+                             rows);
         std::set<int> numbers;
         for (const auto& row : rows)
             numbers.insert(row.rbr.value_or(0));
@@ -62,8 +63,9 @@ void tst_missing_like_extension::connects_and_searches_by_sqlites_own_rule()
     QCOMPARE(sqlca.SQLCode, transaction::not_found);
 
     // Changes go through as ever.
-    statements::update_entry(sqlca, {QStringLiteral("Šum, kept"), QStringLiteral("q"), QStringLiteral("p"),
-                                     QStringLiteral("l"), QStringLiteral("a")},
+    statements::update_entry(sqlca,
+                             {QStringLiteral("Šum, kept"), QStringLiteral("q"), QStringLiteral("p"),
+                              QStringLiteral("l"), QStringLiteral("a")},
                              11);
     QVERIFY2(sqlca.SQLCode == 0, qPrintable(sqlca.SQLErrText));
     sqlca.commit();

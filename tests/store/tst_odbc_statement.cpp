@@ -24,8 +24,9 @@ public:
         SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
         SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
         const QByteArray text = "DSN=FAQ;UID=mirt;PWD=mirt";
-        connected = SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.data())),
-                                                   SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
+        connected =
+            SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.data())),
+                                           SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
         if (connected)
             link.reset(dbc);
     }
@@ -112,7 +113,8 @@ void tst_odbc_statement::binds_in_order_and_reads_texts_back_exactly()
     db->exec(QStringLiteral("INSERT INTO faq (rbr) VALUES (8)")); // texts left null
 
     odbc_statement select(connection->link);
-    QVERIFY(select.execute(QStringLiteral("SELECT rbr, adresa, pitanje, proizvod, lot, odgovor FROM faq ORDER BY rbr")));
+    QVERIFY(
+        select.execute(QStringLiteral("SELECT rbr, adresa, pitanje, proizvod, lot, odgovor FROM faq ORDER BY rbr")));
     QCOMPARE(select.fetch(), odbc_statement::fetched::row);
     std::optional<std::int64_t> number;
     QVERIFY(select.number(1, number));

@@ -43,12 +43,14 @@ void insert_search_entries(faq_fixture& db)
     db.insert(3, QStringLiteral("calibration"), QStringLiteral("PUMP flow is 100% after calibration_run"),
               QStringLiteral("04/04/2020"), QStringLiteral("cobas c 311"), QStringLiteral("LT-31"),
               QStringLiteral("Nothing to do."));
-    db.insert(4, QStringLiteral("backup"), QStringLiteral("Backup to D:\\Backup\\LabLink"), QStringLiteral("04/22/2020"),
-              QStringLiteral("Middleware LabLink 3"), QStringLiteral("LL-3.5"), QStringLiteral("Copy it to the share."));
-    db.insert(5, QStringLiteral("manual"), QStringLiteral("Where is the operator's manual?"), QStringLiteral("09/15/2020"),
-              QStringLiteral("COBAS Manuals"), QStringLiteral("DOC-HR"), QStringLiteral("On the DVD."));
-    db.insert(6, QStringLiteral("ЖЁЛТЫЙ, Ωmega"), QStringLiteral("Slova: ΑΒΓ i Кириллица"), QStringLiteral("01/01/2021"),
-              QStringLiteral("Ελληνικά"), QStringLiteral("x"), QStringLiteral("ÉCOLE"));
+    db.insert(4, QStringLiteral("backup"), QStringLiteral("Backup to D:\\Backup\\LabLink"),
+              QStringLiteral("04/22/2020"), QStringLiteral("Middleware LabLink 3"), QStringLiteral("LL-3.5"),
+              QStringLiteral("Copy it to the share."));
+    db.insert(5, QStringLiteral("manual"), QStringLiteral("Where is the operator's manual?"),
+              QStringLiteral("09/15/2020"), QStringLiteral("COBAS Manuals"), QStringLiteral("DOC-HR"),
+              QStringLiteral("On the DVD."));
+    db.insert(6, QStringLiteral("ЖЁЛТЫЙ, Ωmega"), QStringLiteral("Slova: ΑΒΓ i Кириллица"),
+              QStringLiteral("01/01/2021"), QStringLiteral("Ελληνικά"), QStringLiteral("x"), QStringLiteral("ÉCOLE"));
 }
 
 // A text of about `length` characters with Croatian letters all through it.
@@ -96,7 +98,8 @@ class tst_search_rule : public QObject {
     statements::list_row listed(int rbr)
     {
         std::vector<statements::list_row> rows;
-        statements::retrieve(*sqlca, QString::fromUtf16(statements::search_select) + QStringLiteral(" WHERE rbr = %1").arg(rbr), rows);
+        statements::retrieve(
+            *sqlca, QString::fromUtf16(statements::search_select) + QStringLiteral(" WHERE rbr = %1").arg(rbr), rows);
         return rows.size() == 1 ? rows.front() : statements::list_row{};
     }
 
@@ -126,6 +129,7 @@ void tst_search_rule::cleanupTestCase()
 
 void tst_search_rule::search_ignores_the_case_of_every_letter_data()
 {
+    // clang-format off
     QTest::addColumn<search::criteria>("criteria");
     QTest::addColumn<numbers>("expected");
     const QString none;
@@ -163,6 +167,7 @@ void tst_search_rule::search_ignores_the_case_of_every_letter_data()
     QTest::newRow("COBAS OR šum") << search::criteria{QStringLiteral("COBAS"), QStringLiteral("Product"), QStringLiteral("ŠUM"),
                                                       QStringLiteral("Keyword"), QStringLiteral("OR")}
                                   << numbers{1, 2, 3, 5};
+    // clang-format on
 }
 
 void tst_search_rule::search_ignores_the_case_of_every_letter()
@@ -181,12 +186,13 @@ void tst_search_rule::texts_are_read_back_exactly()
     db->clear();
     // Long enough that every reader has to fetch them in many pieces.
     const statements::entry_texts written{QStringLiteral("čćžšđ ČĆŽŠĐ"), long_text(QStringLiteral("Pitanje: "), 300000),
-                                          QStringLiteral("Proizvod Ž"), QString(), long_text(QStringLiteral("Odgovor: "), 500000)};
+                                          QStringLiteral("Proizvod Ž"), QString(),
+                                          long_text(QStringLiteral("Odgovor: "), 500000)};
     statements::insert_entry(*sqlca, 7, written, QStringLiteral("12/31/2024"));
     QVERIFY2(sqlca->SQLCode == 0, qPrintable(sqlca->SQLErrText));
     sqlca->commit();
-    const statements::entry_texts changed{QString(), QStringLiteral("Kratko pitanje?"), QString(), QStringLiteral("LOT-Đ"),
-                                          long_text(QStringLiteral("Novi odgovor: "), 400000)};
+    const statements::entry_texts changed{QString(), QStringLiteral("Kratko pitanje?"), QString(),
+                                          QStringLiteral("LOT-Đ"), long_text(QStringLiteral("Novi odgovor: "), 400000)};
     statements::insert_entry(*sqlca, 8, written, QStringLiteral("12/31/2024"));
     statements::update_entry(*sqlca, changed, 8);
     QVERIFY2(sqlca->SQLCode == 0, qPrintable(sqlca->SQLErrText));
@@ -216,8 +222,11 @@ void tst_search_rule::texts_are_read_back_exactly()
     }
     // A search finds words deep inside a long answer, whatever their case: only the first
     // answer runs to six-digit places that start with 4.
-    QCOMPARE(found({QStringLiteral("ČVRŠĆE šumi, ŽUĆKASTO ćelavo 4_____ \\"), QStringLiteral("Answer"), {},
-                    QStringLiteral("All"), QStringLiteral("AND")}),
+    QCOMPARE(found({QStringLiteral("ČVRŠĆE šumi, ŽUĆKASTO ćelavo 4_____ \\"),
+                    QStringLiteral("Answer"),
+                    {},
+                    QStringLiteral("All"),
+                    QStringLiteral("AND")}),
              numbers{7});
 
     if (db->which() == backend::postgresql) {
@@ -242,7 +251,8 @@ void tst_search_rule::null_texts_read_as_empty()
     QCOMPARE(row.rbr, std::optional<int>(9));
     QVERIFY(row.proizvod.isEmpty() && row.pitanje.isEmpty());
     // A null matches no search, not even "%".
-    QCOMPARE(found({QStringLiteral("%"), QStringLiteral("All"), {}, QStringLiteral("All"), QStringLiteral("AND")}), numbers{});
+    QCOMPARE(found({QStringLiteral("%"), QStringLiteral("All"), {}, QStringLiteral("All"), QStringLiteral("AND")}),
+             numbers{});
 }
 
 void tst_search_rule::older_table_is_converted_without_loss()
@@ -254,11 +264,13 @@ void tst_search_rule::older_table_is_converted_without_loss()
     db->exec(QStringLiteral("CREATE TABLE faq (rbr integer NOT NULL PRIMARY KEY, adresa text, pitanje text, "
                             "datum varchar(10), proizvod varchar(200), lot text, odgovor text)"));
     insert_search_entries(*db);
-    db->insert(10, QString(), QStringLiteral("   blanks kept   "), QStringLiteral("01/01/2000"), QStringLiteral("Ž"), QString(),
-               long_text(QString(), 200000));
+    db->insert(10, QString(), QStringLiteral("   blanks kept   "), QStringLiteral("01/01/2000"), QStringLiteral("Ž"),
+               QString(), long_text(QString(), 200000));
     db->exec(QStringLiteral("INSERT INTO faq VALUES (11, NULL, 'null keywords', NULL, NULL, NULL, NULL)"));
     const auto before = db->rows();
-    QCOMPARE(found({QStringLiteral("ŠUM"), QStringLiteral("Question"), {}, QStringLiteral("All"), QStringLiteral("AND")}), numbers{});
+    QCOMPARE(
+        found({QStringLiteral("ŠUM"), QStringLiteral("Question"), {}, QStringLiteral("All"), QStringLiteral("AND")}),
+        numbers{});
 
     // The documented step, run by the table's owner, twice.
     for (int run = 1; run <= 2; ++run) {
@@ -267,16 +279,18 @@ void tst_search_rule::older_table_is_converted_without_loss()
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("PGPASSWORD"), QStringLiteral("mirt"));
         psql.setProcessEnvironment(environment);
-        psql.start(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-h"), QStringLiteral("127.0.0.1"),
-                                            QStringLiteral("-p"), QString::number(db->postgresql_port()),
-                                            QStringLiteral("-U"), QStringLiteral("mirt"), QStringLiteral("-d"),
-                                            QStringLiteral("faq"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                                            QStringLiteral("-f"), test_support::source_dir() + QStringLiteral("/db/faq-citext.postgresql.sql")});
+        psql.start(QStringLiteral("psql"),
+                   {QStringLiteral("-X"), QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                    QString::number(db->postgresql_port()), QStringLiteral("-U"), QStringLiteral("mirt"),
+                    QStringLiteral("-d"), QStringLiteral("faq"), QStringLiteral("-v"),
+                    QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-f"),
+                    test_support::source_dir() + QStringLiteral("/db/faq-citext.postgresql.sql")});
         QVERIFY(psql.waitForFinished(60000));
         const QString output = QString::fromUtf8(psql.readAll());
         QVERIFY2(psql.exitStatus() == QProcess::NormalExit && psql.exitCode() == 0, qPrintable(output));
         if (run == 1)
-            QVERIFY2(output.contains(QStringLiteral("faq.proizvod: character varying(200) converted to citext")), qPrintable(output));
+            QVERIFY2(output.contains(QStringLiteral("faq.proizvod: character varying(200) converted to citext")),
+                     qPrintable(output));
         else
             QVERIFY2(!output.contains(QStringLiteral("converted")), qPrintable(output));
     }
@@ -293,7 +307,9 @@ void tst_search_rule::older_table_is_converted_without_loss()
         QCOMPARE(after[i].lot, before[i].lot);
         QCOMPARE(after[i].odgovor, before[i].odgovor);
     }
-    QCOMPARE(found({QStringLiteral("ŠUM"), QStringLiteral("Question"), {}, QStringLiteral("All"), QStringLiteral("AND")}), numbers{1});
+    QCOMPARE(
+        found({QStringLiteral("ŠUM"), QStringLiteral("Question"), {}, QStringLiteral("All"), QStringLiteral("AND")}),
+        numbers{1});
     db->recreate_table();
 }
 

@@ -17,6 +17,7 @@ private slots:
 
 void tst_statement_texts::placeholders_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("system");
     QTest::addColumn<QString>("bound");
     QTest::addColumn<int>("markers");
@@ -31,6 +32,7 @@ void tst_statement_texts::placeholders_data()
                                   << "SELECT adresa, pitanje, proizvod, lot, odgovor FROM faq WHERE rbr =? " << 1;
     // Digits inside names or numbers are not markers.
     QTest::newRow("digits in words") << "SELECT t0.a10 FROM x WHERE y = 100 AND z =0 " << "SELECT t0.a10 FROM x WHERE y = 100 AND z =? " << 1;
+    // clang-format on
 }
 
 void tst_statement_texts::placeholders()
@@ -44,8 +46,10 @@ void tst_statement_texts::placeholders()
 
 void tst_statement_texts::load_statement_appends_number()
 {
-    QCOMPARE(statements::load_statement(17), QStringLiteral("SELECT adresa, pitanje, proizvod, lot, odgovor FROM faq WHERE rbr=17"));
-    QCOMPARE(statements::load_statement(-5), QStringLiteral("SELECT adresa, pitanje, proizvod, lot, odgovor FROM faq WHERE rbr=-5"));
+    QCOMPARE(statements::load_statement(17),
+             QStringLiteral("SELECT adresa, pitanje, proizvod, lot, odgovor FROM faq WHERE rbr=17"));
+    QCOMPARE(statements::load_statement(-5),
+             QStringLiteral("SELECT adresa, pitanje, proizvod, lot, odgovor FROM faq WHERE rbr=-5"));
 }
 
 void tst_statement_texts::connect_string_is_split()

@@ -122,7 +122,8 @@ void tst_store::insert_and_update_store_texts_exactly()
     QCOMPARE(row->odgovor.size(), answer.size());
     QCOMPARE(row->odgovor, answer);
 
-    const auto updated = texts(QStringLiteral("%_\\"), QStringLiteral("it's"), QStringLiteral("Đ"), QString(), QString());
+    const auto updated =
+        texts(QStringLiteral("%_\\"), QStringLiteral("it's"), QStringLiteral("Đ"), QString(), QString());
     statements::update_entry(*sqlca, updated, 5);
     QVERIFY2(sqlca->SQLCode == 0, qPrintable(sqlca->SQLErrText));
     sqlca->commit();
@@ -238,7 +239,9 @@ void tst_store::retrieve_lists_rows_and_reports_rejections()
     db->insert(1, "k", "pump noise", "01/01/2020", "Pump P1", "l", "a");
     db->insert(2, "k", "lamp", "01/01/2020", "Lamp L2", "l", "a");
     std::vector<statements::list_row> rows;
-    statements::retrieve(*sqlca, QStringLiteral(" SELECT faq.rbr, faq.proizvod, faq.pitanje FROM faq WHERE pitanje LIKE '%pump%'"), rows);
+    statements::retrieve(
+        *sqlca, QStringLiteral(" SELECT faq.rbr, faq.proizvod, faq.pitanje FROM faq WHERE pitanje LIKE '%pump%'"),
+        rows);
     QCOMPARE(sqlca->SQLCode, 0L);
     QCOMPARE(rows.size(), size_t(1));
     QCOMPARE(rows[0].rbr, std::optional<int>(1));
@@ -248,7 +251,8 @@ void tst_store::retrieve_lists_rows_and_reports_rejections()
     statements::retrieve(*sqlca, QStringLiteral(" SELECT faq.rbr, faq.proizvod, faq.pitanje FROM faq"), rows);
     QCOMPARE(rows.size(), size_t(2));
 
-    statements::retrieve(*sqlca, QStringLiteral(" SELECT faq.rbr, faq.proizvod, faq.pitanje FROM faq WHERE Address LIKE '%x%'"), rows);
+    statements::retrieve(
+        *sqlca, QStringLiteral(" SELECT faq.rbr, faq.proizvod, faq.pitanje FROM faq WHERE Address LIKE '%x%'"), rows);
     QCOMPARE(sqlca->SQLCode, -1L);
     QVERIFY(!sqlca->SQLErrText.isEmpty());
     QVERIFY(rows.empty());
@@ -268,7 +272,8 @@ void tst_store::no_idle_transaction_after_a_read()
     statements::select_count(*sqlca, 1, ima);
     if (db->which() == backend::postgresql) {
         QSqlQuery query(db->admin());
-        QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE datname = 'faq' AND state = 'idle in transaction'")));
+        QVERIFY(query.exec(QStringLiteral(
+            "SELECT count(*) FROM pg_stat_activity WHERE datname = 'faq' AND state = 'idle in transaction'")));
         QVERIFY(query.next());
         QCOMPARE(query.value(0).toInt(), 0);
     } else {
@@ -302,7 +307,8 @@ void tst_store::stored_entry_is_read_inside_the_change()
     QSqlQuery other(db->admin());
     if (db->which() == backend::postgresql) {
         QVERIFY(other.exec(QStringLiteral("SET lock_timeout = '200ms'")));
-        QVERIFY2(!other.exec(QStringLiteral("UPDATE faq SET lot = 'elsewhere' WHERE rbr = 12")), "the row is not locked");
+        QVERIFY2(!other.exec(QStringLiteral("UPDATE faq SET lot = 'elsewhere' WHERE rbr = 12")),
+                 "the row is not locked");
     }
     statements::update_entry(*sqlca, texts("k2", "q2", "p2", "l2", "a2"), 12);
     QCOMPARE(sqlca->SQLCode, 0L);
@@ -313,7 +319,8 @@ void tst_store::stored_entry_is_read_inside_the_change()
     // Rolled back, the change leaves the row free again.
     statements::select_stored_entry(*sqlca, 12, stored);
     sqlca->rollback();
-    QVERIFY2(other.exec(QStringLiteral("UPDATE faq SET lot = 'elsewhere' WHERE rbr = 12")), qPrintable(other.lastError().text()));
+    QVERIFY2(other.exec(QStringLiteral("UPDATE faq SET lot = 'elsewhere' WHERE rbr = 12")),
+             qPrintable(other.lastError().text()));
     QCOMPARE(db->find(12)->lot, QStringLiteral("elsewhere"));
 
     // No row under the number: 100, nothing read.

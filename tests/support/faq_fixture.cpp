@@ -25,7 +25,10 @@ backend current_backend()
     return qgetenv("TARVO_TEST_BACKEND") == "postgresql" ? backend::postgresql : backend::sqlite;
 }
 
-QString backend_name(backend which) { return which == backend::postgresql ? QStringLiteral("postgresql") : QStringLiteral("sqlite"); }
+QString backend_name(backend which)
+{
+    return which == backend::postgresql ? QStringLiteral("postgresql") : QStringLiteral("sqlite");
+}
 
 statements::entry_texts sample_entry(const QString& tag)
 {
@@ -135,7 +138,8 @@ void faq_fixture::insert(int rbr, const QString& adresa, const QString& pitanje,
                          const QString& proizvod, const QString& lot, const QString& odgovor)
 {
     QSqlQuery query(admin());
-    query.prepare(QStringLiteral("INSERT INTO faq (rbr, adresa, pitanje, datum, proizvod, lot, odgovor) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    query.prepare(QStringLiteral(
+        "INSERT INTO faq (rbr, adresa, pitanje, datum, proizvod, lot, odgovor) VALUES (?, ?, ?, ?, ?, ?, ?)"));
     query.addBindValue(rbr);
     for (const QString* text : {&adresa, &pitanje, &datum, &proizvod, &lot, &odgovor})
         query.addBindValue(*text);

@@ -41,8 +41,8 @@ public:
 
     // Empties faq and its history.
     void clear();
-    void insert(int rbr, const QString& adresa, const QString& pitanje, const QString& datum,
-                const QString& proizvod, const QString& lot, const QString& odgovor);
+    void insert(int rbr, const QString& adresa, const QString& pitanje, const QString& datum, const QString& proizvod,
+                const QString& lot, const QString& odgovor);
     void insert(int rbr, const statements::entry_texts& entry, const QString& datum);
     // An entry told apart by its question and product alone: keywords "keys", dated 01/02/2020,
     // LOT "LOT-1", answer "answer".
@@ -71,7 +71,6 @@ public:
     QString postgresql_socket_dir() const;
 
 private:
-
     backend kind;
     QString sqlite_file;
     int pg_port = 0;

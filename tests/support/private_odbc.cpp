@@ -22,7 +22,8 @@ void write_file(const QString& path, const QString& text)
 
 QString odbc_driver_path(const QString& library)
 {
-    for (const char* folder : {"/usr/lib/x86_64-linux-gnu/odbc/", "/usr/lib/aarch64-linux-gnu/odbc/", "/usr/lib/odbc/"}) {
+    for (const char* folder :
+         {"/usr/lib/x86_64-linux-gnu/odbc/", "/usr/lib/aarch64-linux-gnu/odbc/", "/usr/lib/odbc/"}) {
         const QString path = QString::fromLatin1(folder) + library;
         if (QFileInfo::exists(path))
             return path;
@@ -50,16 +51,18 @@ void private_odbc::write(const QString& dsn_name, const QString& driver, const Q
 {
     // TARVO_ODBC_TRACE=file: unixODBC's trace of every call, for finding out what a test saw.
     const QByteArray trace_file = qgetenv("TARVO_ODBC_TRACE");
-    const QString trace = trace_file.isEmpty()
-                              ? QString()
-                              : QStringLiteral("[ODBC]\nTrace=Yes\nTraceFile=%1\n\n").arg(QString::fromLocal8Bit(trace_file));
+    const QString trace =
+        trace_file.isEmpty()
+            ? QString()
+            : QStringLiteral("[ODBC]\nTrace=Yes\nTraceFile=%1\n\n").arg(QString::fromLocal8Bit(trace_file));
     // CommLog off: Debian's own configuration turns on a log file per process.
     write_file(dir.filePath(QStringLiteral("odbcinst.ini")),
-               trace + QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\nThreading=2\n\n"
-                              "[PostgreSQL Unicode]\nDescription=PostgreSQL ODBC driver (Unicode version)\n"
-                              "Driver=%2\nDebug=0\nCommLog=0\n")
-                   .arg(odbc_driver_path(QStringLiteral("libsqlite3odbc.so")),
-                        odbc_driver_path(QStringLiteral("psqlodbcw.so"))));
+               trace
+                   + QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\nThreading=2\n\n"
+                                    "[PostgreSQL Unicode]\nDescription=PostgreSQL ODBC driver (Unicode version)\n"
+                                    "Driver=%2\nDebug=0\nCommLog=0\n")
+                         .arg(odbc_driver_path(QStringLiteral("libsqlite3odbc.so")),
+                              odbc_driver_path(QStringLiteral("psqlodbcw.so"))));
     // An SQLite data source loads the built LIKE extension, as tarvo-setup-dsn's does, unless
     // the test names an extension of its own.
     QStringList all_settings = settings;

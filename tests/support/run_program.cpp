@@ -17,7 +17,8 @@ run_result run(const QString& program, const QStringList& arguments, const QProc
     if (!process.waitForFinished(timeout_ms)) {
         process.kill();
         process.waitForFinished();
-        result.output = QStringLiteral("did not finish: ") + program + QLatin1Char(' ') + arguments.join(QLatin1Char(' '));
+        result.output =
+            QStringLiteral("did not finish: ") + program + QLatin1Char(' ') + arguments.join(QLatin1Char(' '));
         return result;
     }
     result.output = QString::fromUtf8(process.readAll());

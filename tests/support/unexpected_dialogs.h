@@ -25,7 +25,7 @@ public:
 } // namespace test_support
 
 // QTEST_MAIN and QTEST_GUILESS_MAIN with the guard.
-#define TARVO_TEST_MAIN(TestObject)                                                                            \
+#define TARVO_TEST_MAIN(TestObject)                                                                                    \
     QTEST_MAIN_WRAPPER(TestObject, QTEST_MAIN_SETUP() test_support::guard_against_unexpected_dialogs();)
-#define TARVO_GUILESS_TEST_MAIN(TestObject)                                                                    \
+#define TARVO_GUILESS_TEST_MAIN(TestObject)                                                                            \
     QTEST_MAIN_WRAPPER(TestObject, QTEST_QAPP_SETUP(QCoreApplication) test_support::guard_against_unexpected_dialogs();)

@@ -113,7 +113,10 @@ void client::open_search_window()
         fail(QStringLiteral("the search window did not come up"));
 }
 
-result_list_view* client::list_view() const { return named<result_list_view>(search_window(), QStringLiteral("dw_search")); }
+result_list_view* client::list_view() const
+{
+    return named<result_list_view>(search_window(), QStringLiteral("dw_search"));
+}
 
 dw_pretraga* client::list() const { return named<dw_pretraga>(search_window(), QStringLiteral("dw_pretraga")); }
 
