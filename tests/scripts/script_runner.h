@@ -2,6 +2,7 @@
 // Runs the project's set-up scripts and PostgreSQL's own tools as a person would, and keeps
 // what they printed. Commands for the server's administrator run as the user postgres.
 
+#include <QFile>
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <unistd.h>
@@ -13,6 +14,21 @@ namespace scripts_test {
 
 using test_support::run;
 using test_support::run_result;
+
+// A file the scripts read or wrote, as text; empty when it cannot be read.
+inline QString read_file(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// Stops the test when the file cannot be written: what follows would test the wrong file.
+inline void write_file(const QString& path, const QString& text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text.toUtf8()) < 0)
+        qFatal("cannot write %s", qPrintable(path));
+}
 
 inline QString script(const QString& name) { return test_support::source_dir() + QStringLiteral("/scripts/") + name; }
 

@@ -20,24 +20,13 @@
 #include "transaction.h"
 #include "unexpected_dialogs.h"
 
+using scripts_test::read_file;
 using scripts_test::run;
 using scripts_test::run_result;
 using scripts_test::script;
+using scripts_test::write_file;
 
 namespace {
-
-QString read_file(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-void write_file(const QString& path, const QString& text)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text.toUtf8()) < 0)
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 run_result sqlite3(const QString& database, const QString& statements)
 {

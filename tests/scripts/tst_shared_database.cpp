@@ -22,28 +22,17 @@
 #include "transaction.h"
 #include "unexpected_dialogs.h"
 
+using scripts_test::read_file;
 using scripts_test::run;
 using scripts_test::run_result;
 using scripts_test::script;
+using scripts_test::write_file;
 
 namespace {
 
 const QString example_network = QStringLiteral("192.168.10.0/24");
 const QString example_server = QStringLiteral("faq-server.example");
 const QString hba_line = QStringLiteral("hostssl faq mirt 127.0.0.1/32 scram-sha-256");
-
-QString read_file(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-void write_file(const QString& path, const QString& text)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text.toUtf8()) < 0)
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 // The arguments of the README command that starts with `command`, in a shell block of its
 // section on the shared database, with the example network and server replaced by the test's.
