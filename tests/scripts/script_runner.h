@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "faq_fixture.h"
+#include "private_odbc.h"
 #include "run_program.h"
 
 namespace scripts_test {
@@ -31,6 +32,20 @@ inline void write_file(const QString& path, const QString& text)
 }
 
 inline QString script(const QString& name) { return test_support::source_dir() + QStringLiteral("/scripts/") + name; }
+
+// tarvo-setup-dsn as a desktop's user runs it, at home in `home`, with the driver definitions
+// in `odbc_system`.
+inline run_result run_setup_dsn(const QString& home, const QString& odbc_system, const QStringList& arguments)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.remove(QStringLiteral("XDG_DATA_HOME"));
+    // unixODBC takes the home folder from the password database: ODBCINI names the file.
+    environment.insert(QStringLiteral("ODBCINI"), home + QStringLiteral("/.odbc.ini"));
+    environment.insert(QStringLiteral("ODBCSYSINI"), odbc_system);
+    environment.insert(QStringLiteral("TARVO_LIKE_EXTENSION"), test_support::like_extension_path());
+    return run(script(QStringLiteral("tarvo-setup-dsn")), arguments, environment);
+}
 
 // The administrator's command: "sudo -u postgres COMMAND"; as root runuser does the same. A
 // test run by another user owns its throwaway cluster, whose superuser is called postgres.

@@ -82,13 +82,7 @@ class tst_history_upgrade : public QObject {
 
     run_result desktop_command(const QString& home, const QStringList& arguments)
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), home);
-        environment.remove(QStringLiteral("XDG_DATA_HOME"));
-        environment.insert(QStringLiteral("ODBCINI"), home + QStringLiteral("/.odbc.ini"));
-        environment.insert(QStringLiteral("ODBCSYSINI"), odbc_system.path());
-        environment.insert(QStringLiteral("TARVO_LIKE_EXTENSION"), test_support::like_extension_path());
-        return run(script(QStringLiteral("tarvo-setup-dsn")), arguments, environment);
+        return scripts_test::run_setup_dsn(home, odbc_system.path(), arguments);
     }
 
     // The upgrade as the history's schema documents it, with the installed path replaced.

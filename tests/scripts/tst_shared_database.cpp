@@ -112,14 +112,7 @@ class tst_shared_database : public QObject {
     // The desktop's command as its user runs it, at home in `home`.
     run_result desktop_command(const QString& home, const QStringList& arguments)
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), home);
-        environment.remove(QStringLiteral("XDG_DATA_HOME"));
-        // unixODBC takes the home folder from the password database: ODBCINI names the file.
-        environment.insert(QStringLiteral("ODBCINI"), home + QStringLiteral("/.odbc.ini"));
-        environment.insert(QStringLiteral("ODBCSYSINI"), odbc_system.path());
-        environment.insert(QStringLiteral("TARVO_LIKE_EXTENSION"), test_support::like_extension_path());
-        return run(script(QStringLiteral("tarvo-setup-dsn")), arguments, environment);
+        return scripts_test::run_setup_dsn(home, odbc_system.path(), arguments);
     }
 
     // A server without tarvo: no database faq, no role mirt, no access rule for the network.
