@@ -16,6 +16,7 @@
 #include "history_statements.h"
 #include "private_odbc.h"
 #include "script_runner.h"
+#include "sqlite_files.h"
 #include "statements.h"
 #include "transaction.h"
 #include "unexpected_dialogs.h"
@@ -25,14 +26,9 @@ using scripts_test::run;
 using scripts_test::run_result;
 using scripts_test::script;
 using scripts_test::write_file;
+using test_support::sqlite3;
 
 namespace {
-
-run_result sqlite3(const QString& database, const QString& statements)
-{
-    return run(QStringLiteral("sqlite3"), {QStringLiteral("-bail"), database, statements},
-               QProcessEnvironment::systemEnvironment());
-}
 
 // Every value of every row, NULL apart from the empty text: equal only when no value changed.
 QString dump(const QString& database)
