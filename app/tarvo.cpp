@@ -57,7 +57,7 @@ void tarvo::open(const QString& /*commandline*/)
                 w_search->st_status->note_trouble(text);
         });
         if (const QString earlier = backups->earlier_failure(); !earlier.isEmpty())
-            w_search->st_status->note_trouble(QStringLiteral("The last backup failed. ") + earlier);
+            w_search->st_status->note_trouble(QStringLiteral("When the program last ran: ") + earlier);
         backups->daily();
     }
 }

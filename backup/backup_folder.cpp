@@ -33,7 +33,7 @@ outcome make(const QString& database, const QString& folder, QDate day)
 {
     const QString name = QFileInfo(database).fileName();
     if (!QDir().mkpath(folder))
-        return {false, {}, QStringLiteral("Backup failed: cannot make the folder %1").arg(folder)};
+        return {false, {}, QStringLiteral("Backup of %1 failed: cannot make the folder %2").arg(database, folder)};
     const QDir dir(folder);
     const QString target = dir.filePath(rotation::file_name(name, day));
     // Hidden while it is made: a part never looks like a backup.
@@ -47,7 +47,7 @@ outcome make(const QString& database, const QString& folder, QDate day)
     // rename() replaces the day's earlier backup in one step.
     if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) != 0) {
         QFile::remove(part);
-        return {false, {}, QStringLiteral("Backup failed: cannot write %1").arg(target)};
+        return {false, {}, QStringLiteral("Backup of %1 failed: cannot write %2").arg(database, target)};
     }
     const std::set<QDate> keep = rotation::kept(days(database, folder));
     for (const QDate old : days(database, folder)) {

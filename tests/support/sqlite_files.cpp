@@ -14,6 +14,8 @@ run_result sqlite3(const QString& database, const QString& statements)
 
 void make_sample_database(const QString& path)
 {
+    for (const char* suffix : {"", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
     for (const char* schema : {"/db/faq.sqlite.sql", "/db/faq-history.sqlite.sql", "/db/sample-entries.sql"}) {
         const run_result made = run(QStringLiteral("sh"),
                                     {QStringLiteral("-c"), QStringLiteral("sqlite3 -bail \"$0\" < \"$1\""), path,

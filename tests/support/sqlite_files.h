@@ -13,7 +13,7 @@ namespace test_support {
 run_result sqlite3(const QString& database, const QString& statements);
 
 // A new database with the shipped schema, its history and the sample entries, as tarvo-setup-dsn
-// makes it. Stops the test program when it cannot.
+// makes it, in place of any file there. Stops the test program when it cannot.
 void make_sample_database(const QString& path);
 
 // The whole file, to tell whether anything wrote to it.
