@@ -141,10 +141,7 @@ private slots:
 void tst_history_upgrade::initTestCase()
 {
     QVERIFY(odbc_system.isValid());
-    write_file(odbc_system.filePath(QStringLiteral("odbcinst.ini")),
-               QStringLiteral("[SQLite3]\nDriver=%1\n")
-                   .arg(test_support::odbc_driver_path(QStringLiteral("libsqlite3odbc.so"))));
-    write_file(odbc_system.filePath(QStringLiteral("odbc.ini")), QString());
+    scripts_test::write_driver_definitions(odbc_system.path());
 }
 
 void tst_history_upgrade::setup_dsn_gives_the_history_to_an_embedded_database_it_made()
