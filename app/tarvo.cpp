@@ -1,5 +1,6 @@
 #include "tarvo.h"
 
+#include "embedded_database.h"
 #include "w_da_ne.h"
 #include "w_main.h"
 #include "w_search.h"
@@ -40,17 +41,35 @@ void tarvo::connect_sqlca()
     sqlca->AutoCommit = false;
     sqlca->DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
     sqlca->connect(); // a failure shows at the first statement
+    look_after_database();
 }
+
+void tarvo::look_after_database() { backups = embedded_database::look_after(*sqlca); }
 
 void tarvo::open(const QString& /*commandline*/)
 {
     connect_sqlca();
     w_search = new class w_search(*this);
     w_search->show();
+    if (backups) {
+        QObject::connect(backups.get(), &backup_keeper::finished, w_search, [this](const QString& text, bool failed) {
+            if (failed && w_search)
+                w_search->st_status->note_trouble(text);
+        });
+        if (const QString earlier = backups->earlier_failure(); !earlier.isEmpty())
+            w_search->st_status->note_trouble(QStringLiteral("When the program last ran: ") + earlier);
+        backups->daily();
+    }
 }
 
 void tarvo::destroy()
 {
+    if (backups) {
+        // The day's backup, if the start could not make it; the session stays until it is done.
+        backups->daily();
+        backups->wait();
+        backups.reset();
+    }
     destroy_global(sqlca, "sqlca", destroyed_globals);
     destroy_global(sqlda, "sqlda", destroyed_globals);
     destroy_global(sqlsa, "sqlsa", destroyed_globals);
@@ -75,6 +94,8 @@ void tarvo::open_w_main(const QString& parm)
             // The entry window announces a save; the search window shows it and lists afresh.
             if (w_search)
                 QObject::connect(w_main, &w_main::saved, w_search, &w_search::entry_saved);
+            if (backups)
+                QObject::connect(w_main, &w_main::saved, backups.get(), [this] { backups->note_save(); });
         }
     }
     if (!w_main)

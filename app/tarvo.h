@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "application.h"
+#include "backup_keeper.h"
 
 class w_search;
 class w_main;
@@ -27,6 +28,9 @@ public:
 
     // Configures sqlca for the data source "FAQ" and connects once.
     void connect_sqlca();
+    // Once sqlca connected: an embedded database's file is checked and its backups kept
+    // (embedded_database.h).
+    void look_after_database();
 
     void open_w_main(const QString& parm) override;
     void open_w_da_ne(const QString& question) override;
@@ -39,6 +43,9 @@ public:
 
     // Names of the global objects in the order they were destroyed (for inspection).
     QStringList destroyed_globals;
+
+    // The embedded database's backups; none for a server's database or a damaged file.
+    std::unique_ptr<backup_keeper> backups;
 
     // Connection name for sqlca: tests run several applications in one process.
     QString connection_name = QStringLiteral("sqlca");

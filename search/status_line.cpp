@@ -12,11 +12,23 @@ status_line::status_line(QWidget* parent) : QStatusBar(parent)
 
 void status_line::note_change(const QString& what) { change = what; }
 
+void status_line::note_trouble(const QString& what)
+{
+    trouble = what;
+    showMessage(what.simplified());
+    setToolTip(what);
+}
+
 void status_line::show_outcome(const QString& outcome, bool failed)
 {
     // The change goes first: a long failure message must not push it out of sight.
-    const QString text = change.isEmpty() ? outcome : change + QStringLiteral(" · ") + outcome;
+    QString text = change.isEmpty() ? outcome : change + QStringLiteral(" · ") + outcome;
+    if (!trouble.isEmpty()) {
+        text = trouble + QStringLiteral(" · ") + text;
+        failed = true;
+    }
     change.clear();
+    trouble.clear();
     showMessage(text.simplified());
     setToolTip(failed ? text : QString());
 }

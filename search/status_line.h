@@ -15,6 +15,9 @@ public:
 
     // A save or a delete; told with the outcome of the refresh that follows it.
     void note_change(const QString& what);
+    // Something gone wrong beside the searches (a failed backup): shown at once, and again in
+    // front of the next outcome.
+    void note_trouble(const QString& what);
     // Shows what a search came to: a count, or why nothing is listed (the whole message in the
     // tooltip, as a database's message can be long and run over several lines).
     void show_outcome(const QString& outcome, bool failed);
@@ -32,4 +35,5 @@ private:
     QLabel* source = nullptr;
     QString source_text;
     QString change;
+    QString trouble;
 };

@@ -60,6 +60,8 @@ QString host_and_port(const QString& host, const QString& port)
 
 namespace data_source {
 
+QString setting(const QString& dsn, const char* key) { return data_source_setting(dsn, key); }
+
 std::optional<facts> of(const transaction& sqlca)
 {
     const SQLHDBC connection = sqlca.odbc_handle();

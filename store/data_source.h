@@ -18,6 +18,10 @@ struct facts {
     QString port;     // servers reached over the network or a socket
 };
 
+// A setting of the data source as the driver reads it (the user's odbc.ini, then the system's);
+// empty when not set.
+QString setting(const QString& dsn, const char* key);
+
 // Asks the session's ODBC driver. Nothing when the session is not connected.
 std::optional<facts> of(const transaction& sqlca);
 

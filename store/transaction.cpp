@@ -8,6 +8,7 @@
 #include <sqlext.h>
 #include <utility>
 
+#include "durable_commits.h"
 #include "session_identity.h"
 
 namespace {
@@ -163,6 +164,17 @@ void transaction::prepare_session()
 {
     // The server's history of the entries records who changed them.
     session_identity::identify(link);
+    // A commit reported done is on disk, whatever the data source says.
+    durable_commits::require(link);
+}
+
+void transaction::refuse(const QString& why)
+{
+    disconnect();
+    // Not reopened by the next statement: every one reports why.
+    connect_attempted = false;
+    connect_error = why;
+    report_failure(why);
 }
 
 void transaction::note_database()

@@ -53,6 +53,9 @@ public:
     void connect();
     void disconnect();
     bool connected() const;
+    // Closes the connection for good: the database must not be used (a damaged file). Every
+    // statement then fails with `why`.
+    void refuse(const QString& why);
 
     // End the pending change. Each sets SQLCode to its own outcome.
     void commit();
@@ -96,7 +99,8 @@ private:
     // (one attempt) unless a change still waits on the lost one. nullptr when none.
     odbc_connection* statement_connection();
     bool reopen();
-    // Settings of a new connection: one statement at most (session_identity.h).
+    // Settings of a new connection: who works in it (session_identity.h), durable commits on
+    // SQLite (durable_commits.h).
     void prepare_session();
     void set_driver_autocommit(bool on);
     // SQLEndTran; false (with the failure reported) when it failed.

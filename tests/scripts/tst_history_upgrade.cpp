@@ -16,6 +16,7 @@
 #include "history_statements.h"
 #include "private_odbc.h"
 #include "script_runner.h"
+#include "sqlite_files.h"
 #include "statements.h"
 #include "transaction.h"
 #include "unexpected_dialogs.h"
@@ -25,14 +26,9 @@ using scripts_test::run;
 using scripts_test::run_result;
 using scripts_test::script;
 using scripts_test::write_file;
+using test_support::sqlite3;
 
 namespace {
-
-run_result sqlite3(const QString& database, const QString& statements)
-{
-    return run(QStringLiteral("sqlite3"), {QStringLiteral("-bail"), database, statements},
-               QProcessEnvironment::systemEnvironment());
-}
 
 // Every value of every row, NULL apart from the empty text: equal only when no value changed.
 QString dump(const QString& database)
@@ -145,10 +141,7 @@ private slots:
 void tst_history_upgrade::initTestCase()
 {
     QVERIFY(odbc_system.isValid());
-    write_file(odbc_system.filePath(QStringLiteral("odbcinst.ini")),
-               QStringLiteral("[SQLite3]\nDriver=%1\n")
-                   .arg(test_support::odbc_driver_path(QStringLiteral("libsqlite3odbc.so"))));
-    write_file(odbc_system.filePath(QStringLiteral("odbc.ini")), QString());
+    scripts_test::write_driver_definitions(odbc_system.path());
 }
 
 void tst_history_upgrade::setup_dsn_gives_the_history_to_an_embedded_database_it_made()
