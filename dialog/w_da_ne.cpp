@@ -73,6 +73,9 @@ w_da_ne::w_da_ne(application& application_object, QWidget* parent)
     centred.setAlignment(Qt::AlignHCenter);
     mle_tekst->document()->setDefaultTextOption(centred);
     mle_tekst->setPlainText(shown_text(app.message->StringParm));
+    // A screen reader announces the window as a dialog by its question.
+    setAccessibleName(app.message->StringParm.simplified());
+    setAccessibleDescription(accessibleName());
     platform::place(mle_tekst, 105, 96, 1143, 252);
 
     gb_1 = new QGroupBox(this);

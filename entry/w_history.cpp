@@ -38,6 +38,7 @@ w_history::w_history(application& application_object, int entry_number, QWidget*
 
     dw_versions = new QTableWidget(0, 3, this);
     dw_versions->setObjectName(QStringLiteral("dw_versions"));
+    dw_versions->setAccessibleName(QStringLiteral("Earlier versions"));
     dw_versions->setHorizontalHeaderLabels(
         {QStringLiteral("Replaced"), QStringLiteral("By"), QStringLiteral("What the change did")});
     dw_versions->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -51,6 +52,7 @@ w_history::w_history(application& application_object, int entry_number, QWidget*
     auto* preview_caption = new QLabel(QStringLiteral("The entry as it was before that change:"), this);
     mle_preview = new entry_preview(this);
     mle_preview->setObjectName(QStringLiteral("mle_preview"));
+    preview_caption->setBuddy(mle_preview);
 
     cb_take = new QPushButton(QStringLiteral("&Take into window"), this);
     cb_take->setObjectName(QStringLiteral("cb_take"));

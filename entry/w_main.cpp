@@ -130,6 +130,13 @@ void w_main::create()
 
     set_tab_order();
 
+    // Each caption names its field for a screen reader.
+    st_ko->setBuddy(mle_adresa);
+    st_qu->setBuddy(mle_question);
+    st_lot->setBuddy(em_lot);
+    st_pr->setBuddy(em_proizvod);
+    st_odgovor->setBuddy(mle_odgovor);
+
     // Enter presses the focused button; in the text boxes it stays a line break. Ctrl+S saves
     // from anywhere in the window, Ctrl+H shows the entry's history.
     platform::press_with_enter(cb_save);

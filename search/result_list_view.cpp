@@ -1,11 +1,14 @@
 #include "result_list_view.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
+
+#include "result_list_accessible.h"
 
 namespace {
 
@@ -34,8 +37,19 @@ constexpr int frame_width = 2;
 
 } // namespace
 
+void result_list_view::tell_screen_reader(QAccessible::Event what, const QModelIndex& index)
+{
+    const int child = result_list_accessible::child_of(*this, index);
+    if (!QAccessible::isActive() || child < 0)
+        return;
+    QAccessibleEvent event(this, what);
+    event.setChild(child);
+    QAccessible::updateAccessibility(&event);
+}
+
 result_list_view::result_list_view(QWidget* parent) : QTableView(parent)
 {
+    result_list_accessible::install();
     setItemDelegate(new visible_part_delegate(this));
     setTextElideMode(Qt::ElideRight);
     // Qt's own automatic scrolling also scrolls sideways while a pressed mouse button rests near
@@ -158,11 +172,22 @@ void result_list_view::paintEvent(QPaintEvent* event)
 
 void result_list_view::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
-    QTableView::currentChanged(current, previous);
+    // The table view's own focus event numbers the cells as if the hidden column were there;
+    // this list's accessible table numbers only the shown ones.
+    QAbstractItemView::currentChanged(current, previous);
+    if (hasFocus())
+        tell_screen_reader(QAccessible::Focus, current);
     // Not under a pressed mouse button: the release must find the row that was pressed.
     if (current.isValid() && !pressing)
         scrollTo(current);
     viewport()->update(); // the frame spans whole rows, not only the cells Qt repaints
+}
+
+void result_list_view::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+{
+    QAbstractItemView::selectionChanged(selected, deselected);
+    tell_screen_reader(QAccessible::SelectionRemove, deselected.indexes().value(0));
+    tell_screen_reader(QAccessible::SelectionAdd, selected.indexes().value(0));
 }
 
 void result_list_view::mousePressEvent(QMouseEvent* event)
@@ -175,6 +200,8 @@ void result_list_view::mousePressEvent(QMouseEvent* event)
 void result_list_view::focusInEvent(QFocusEvent* event)
 {
     QTableView::focusInEvent(event);
+    // Tabbing back into the list reads the row the focus frame is on.
+    tell_screen_reader(QAccessible::Focus, currentIndex());
     viewport()->update();
 }
 

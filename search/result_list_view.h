@@ -5,8 +5,10 @@
 // - ends a text that runs past the visible part of the list with "…" at the list's right edge;
 // - frames the row that has the keyboard focus, apart from the highlight of the current entry;
 // - reports Enter and Delete to the window, which decides what they do;
-// - lets one column grow with the view when the view is wider than the layout's columns.
+// - lets one column grow with the view when the view is wider than the layout's columns;
+// - shows a screen reader only the shown columns (result_list_accessible.h).
 
+#include <QAccessible>
 #include <QTableView>
 
 class result_list_view : public QTableView {
@@ -33,12 +35,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
     void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void fit_fill_column();
+    // An accessibility event about the cell at index, numbered as the list's accessible table
+    // numbers its cells.
+    void tell_screen_reader(QAccessible::Event what, const QModelIndex& index);
 
     bool pressing = false;
     int fill_column = -1;

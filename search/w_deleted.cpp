@@ -47,6 +47,7 @@ w_deleted::w_deleted(application& application_object, QWidget* parent) : QDialog
 
     dw_deleted = new QTableWidget(0, 5, this);
     dw_deleted->setObjectName(QStringLiteral("dw_deleted"));
+    dw_deleted->setAccessibleName(QStringLiteral("Deleted entries"));
     dw_deleted->setHorizontalHeaderLabels({QStringLiteral("Number"), QStringLiteral("Product"),
                                            QStringLiteral("Question"), QStringLiteral("Deleted"),
                                            QStringLiteral("By")});
@@ -60,6 +61,7 @@ w_deleted::w_deleted(application& application_object, QWidget* parent) : QDialog
     auto* preview_caption = new QLabel(QStringLiteral("The entry as it was when it was deleted:"), this);
     mle_preview = new entry_preview(this);
     mle_preview->setObjectName(QStringLiteral("mle_preview"));
+    preview_caption->setBuddy(mle_preview);
 
     cb_restore = new QPushButton(QStringLiteral("&Restore"), this);
     cb_restore->setObjectName(QStringLiteral("cb_restore"));

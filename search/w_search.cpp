@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -50,6 +51,26 @@ std::int16_t current_entry_from(std::optional<int> number)
     if (!number || *number < 1 || *number > std::numeric_limits<std::int16_t>::max())
         return 0;
     return static_cast<std::int16_t>(*number);
+}
+
+// A name a screen reader reads for a drop-down list. On Linux Qt gives a drop-down list's value
+// as its name, and takes what it is from the label tied to it: a label that stays hidden here,
+// as the layout has none.
+void name_list(QComboBox* list, const QString& name)
+{
+    list->setAccessibleName(name);
+    auto* label = new QLabel(name, list->parentWidget());
+    label->setBuddy(list);
+    label->hide();
+}
+
+// The two criterion controls look alike: the window names their children after the row they
+// stand in, so that a screen reader tells them apart.
+void name_criterion(uo_srch1& criterion, const QString& text, const QString& field, const QString& connector)
+{
+    criterion.sle_trazi->setAccessibleName(text);
+    name_list(criterion.ddlb_polje, field);
+    name_list(criterion.ddlb_veza, connector);
 }
 
 QString entries_text(long rows)
@@ -178,6 +199,10 @@ void w_search::create_controls()
     uo_drugi = new uo_srch1(this);
     uo_drugi->setObjectName(QStringLiteral("uo_drugi"));
     platform::place(uo_drugi, 101, 336, 3488, platform::height_in_units(uo_drugi));
+    name_criterion(*uo_prvi, QStringLiteral("First search text"), QStringLiteral("Field of the first criterion"),
+                   QStringLiteral("Connector"));
+    name_criterion(*uo_drugi, QStringLiteral("Second search text"), QStringLiteral("Field of the second criterion"),
+                   QStringLiteral("Connector of the second criterion"));
 
     cb_search = make_button(this, QStringLiteral("cb_search"), QStringLiteral("Search"));
     platform::place(cb_search, 3122, 484, 411, 108);
@@ -188,6 +213,7 @@ void w_search::create_controls()
 
     dw_search = new result_list_view(this);
     dw_search->setObjectName(QStringLiteral("dw_search"));
+    dw_search->setAccessibleName(QStringLiteral("Search results"));
     platform::place(dw_search, 155, 652, 3378, 1256);
     pretraga = new dw_pretraga(this);
     pretraga->setObjectName(QStringLiteral("dw_pretraga"));
