@@ -218,12 +218,7 @@ void tst_shared_database::initTestCase()
     QVERIFY(port > 0);
     QCOMPARE(admin_value(QStringLiteral("SHOW ssl"), QStringLiteral("postgres")), QStringLiteral("on"));
 
-    // The drivers as Debian registers them, without psqlODBC's log file per connection.
-    write_file(odbc_system.filePath(QStringLiteral("odbcinst.ini")),
-               QStringLiteral("[SQLite3]\nDriver=%1\n\n[PostgreSQL Unicode]\nDriver=%2\nDebug=0\nCommLog=0\n")
-                   .arg(test_support::odbc_driver_path(QStringLiteral("libsqlite3odbc.so")),
-                        test_support::odbc_driver_path(QStringLiteral("psqlodbcw.so"))));
-    write_file(odbc_system.filePath(QStringLiteral("odbc.ini")), QString());
+    scripts_test::write_driver_definitions(odbc_system.path());
 }
 
 void tst_shared_database::cleanupTestCase()
@@ -235,7 +230,7 @@ void tst_shared_database::cleanupTestCase()
 void tst_shared_database::readme_commands_give_every_desktop_the_shared_database()
 {
     reset_server();
-    const QStringList server_arguments = readme_arguments(QStringLiteral("sudo -u postgres tarvo-setup-server"), port);
+    const QStringList server_arguments = readme_arguments(QStringLiteral("tarvo-setup-server"), port);
     const QStringList desktop_arguments = readme_arguments(QStringLiteral("tarvo-setup-dsn"), port);
     QVERIFY2(server_arguments.contains(QStringLiteral("127.0.0.1/32")), qPrintable(server_arguments.join(' ')));
     QVERIFY2(desktop_arguments.contains(QStringLiteral("127.0.0.1:%1").arg(port)),
@@ -542,15 +537,31 @@ void tst_shared_database::desktop_command_updates_keeps_and_goes_back()
              qPrintable(result.output));
     QCOMPARE(read_file(ini), own);
 
-    // A server that does not answer: the data source stays as it was, and no copy is left.
+    // A server that does not answer: the user's odbc.ini stays as it was, byte for byte, and no
+    // copy is left; for a user who had none, none is made.
     const QStringList copies_before = QDir(folder).entryList({QStringLiteral("FAQ-*")});
-    result = desktop_command(home.path(), {QStringLiteral("--postgresql"), QStringLiteral("127.0.0.1:1")});
-    QVERIFY2(result.exit_code != 0 && result.output.contains(QStringLiteral("it is as it was")),
-             qPrintable(result.output));
-    QVERIFY2(result.output.contains(QStringLiteral("127.0.0.1")),
-             qPrintable(result.output)); // the driver's own message
-    QCOMPARE(read_file(ini).trimmed(), own.trimmed());
+    const QString by_hand = QStringLiteral("; kept by hand\n") + own + QStringLiteral("\n[Other]\nDriver = SQLite3\n");
+    write_file(ini, by_hand);
+    QTemporaryDir fresh_home;
+    for (const QString& at : {home.path(), fresh_home.path()}) {
+        result = desktop_command(at, {QStringLiteral("--postgresql"), QStringLiteral("127.0.0.1:1")});
+        QVERIFY2(result.exit_code == 1
+                     && result.output.contains(at == home.path() ? QStringLiteral("it is as it was")
+                                                                 : QStringLiteral("none was set up"))
+                     && result.output.contains(QStringLiteral("check that 127.0.0.1 is the server's name")),
+                 qPrintable(result.output));
+        QVERIFY2(result.output.contains(QStringLiteral("Connection refused")),
+                 qPrintable(result.output)); // the driver's own message
+    }
+    QCOMPARE(read_file(ini), by_hand);
     QCOMPARE(QDir(folder).entryList({QStringLiteral("FAQ-*")}), copies_before);
+    QCOMPARE(QDir(fresh_home.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    // One that answers, for a user who had no data source: no previous definition to speak of.
+    result =
+        desktop_command(fresh_home.path(), {QStringLiteral("--postgresql"), QStringLiteral("127.0.0.1:%1").arg(port)});
+    QVERIFY2(result.exit_code == 0 && !result.output.contains(QStringLiteral("previous definition")),
+             qPrintable(result.output));
+    write_file(ini, own);
 
     // Back to the embedded database, keeping a copy of what it replaces.
     result = desktop_command(home.path(), {QStringLiteral("--embedded")});
