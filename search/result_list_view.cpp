@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <algorithm>
 
 #include "result_list_accessible.h"
@@ -200,8 +201,11 @@ void result_list_view::mousePressEvent(QMouseEvent* event)
 void result_list_view::focusInEvent(QFocusEvent* event)
 {
     QTableView::focusInEvent(event);
-    // Tabbing back into the list reads the row the focus frame is on.
-    tell_screen_reader(QAccessible::Focus, currentIndex());
+    // Coming into the list reads the row the focus frame is on, after the list itself is told.
+    QTimer::singleShot(0, this, [this] {
+        if (hasFocus())
+            tell_screen_reader(QAccessible::Focus, currentIndex());
+    });
     viewport()->update();
 }
 

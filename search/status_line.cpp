@@ -1,6 +1,5 @@
 #include "status_line.h"
 
-#include <QAccessible>
 #include <QLabel>
 
 status_line::status_line(QWidget* parent) : QStatusBar(parent)
@@ -32,11 +31,6 @@ void status_line::show_outcome(const QString& outcome, bool failed)
     trouble.clear();
     showMessage(text.simplified());
     setToolTip(failed ? text : QString());
-    // The line's accessible name is its message: a screen reader hears the new one.
-    if (QAccessible::isActive()) {
-        QAccessibleEvent event(this, QAccessible::NameChanged);
-        QAccessible::updateAccessibility(&event);
-    }
 }
 
 void status_line::show_source(const QString& description)
