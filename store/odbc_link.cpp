@@ -38,6 +38,8 @@ std::optional<store_error> odbc_link::open(const QString& connect_string)
 void odbc_link::close()
 {
     if (dbc != SQL_NULL_HDBC) {
+        // A connection inside a transaction refuses to disconnect and would stay open.
+        SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
         SQLDisconnect(dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);
         dbc = SQL_NULL_HDBC;

@@ -18,7 +18,7 @@ public:
     // Connects; a connection still open is closed first. On failure nothing stays open and the
     // error holds the driver's messages, then "Unable to connect".
     std::optional<store_error> open(const QString& connect_string);
-    // Disconnects and frees both handles. Nothing pending is ended here: the caller does that.
+    // Rolls back what is pending, disconnects and frees both handles.
     void close();
 
     bool is_open() const { return dbc != SQL_NULL_HDBC; }
