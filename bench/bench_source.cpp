@@ -82,6 +82,13 @@ std::string data_source::history_sql() const
         .toStdString();
 }
 
+std::string data_source::search_index_sql() const
+{
+    if (kind == backend::sqlite)
+        return {};
+    return read_text(source_dir() + QStringLiteral("/db/faq-search-index.postgresql.sql")).toStdString();
+}
+
 std::unique_ptr<engine> data_source::make_engine() const
 {
     if (kind == backend::sqlite)

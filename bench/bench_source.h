@@ -30,6 +30,8 @@ public:
     // The shipped schema of faq for this database, and of its history.
     std::string schema_sql() const;
     std::string history_sql() const;
+    // The search indexes of the shared database (empty for SQLite, which has none).
+    std::string search_index_sql() const;
     // A new connection through the engine's own library.
     std::unique_ptr<engine> make_engine() const;
 

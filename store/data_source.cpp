@@ -1,7 +1,5 @@
 #include "data_source.h"
 
-#include <QSqlDatabase>
-#include <QSqlDriver>
 #include <QVariant>
 #include <algorithm>
 #include <odbcinst.h>

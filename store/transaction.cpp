@@ -1,10 +1,6 @@
 #include "transaction.h"
 
 #include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QVariant>
 #include <sqlext.h>
 #include <utility>
 
@@ -22,15 +18,6 @@ bool driver_says_dead(SQLHDBC connection)
     SQLUINTEGER dead = SQL_CD_FALSE;
     const SQLRETURN result = SQLGetConnectAttr(connection, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
     return SQL_SUCCEEDED(result) && dead == SQL_CD_TRUE;
-}
-
-// The ODBC connection under a connection of Qt's ODBC driver.
-SQLHDBC qt_odbc_handle(const QSqlDatabase& db)
-{
-    const QVariant handle = db.isOpen() && db.driver() != nullptr ? db.driver()->handle() : QVariant();
-    if (qstrcmp(handle.typeName(), "void*") != 0)
-        return SQL_NULL_HDBC;
-    return *static_cast<const SQLHDBC*>(handle.constData());
 }
 
 } // namespace
@@ -68,21 +55,15 @@ void transaction::connect()
     lost = false;
     change_pending = false;
     const connect_settings settings = parse_connect_string(DBParm);
-    {
-        QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
-                                                       : QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
-        // QODBC prefixes "DSN=" itself unless the name holds a DRIVER= part.
-        db.setDatabaseName(settings.dsn);
-        db.setUserName(settings.uid);
-        db.setPassword(settings.pwd);
-        if (!db.open()) {
-            connect_error = db.lastError().text();
-            report_failure(connect_error);
-            return;
-        }
+    link.reset();
+    connect_string = odbc_connect_string(settings.dsn, settings.uid, settings.pwd);
+    if (const std::optional<store_error> error = session.open(connect_string)) {
+        connect_error = error->text;
+        report_failure(connect_error);
+        return;
     }
     connect_error.clear();
-    link.reset(qt_odbc_handle(database()));
+    link.reset(session.handle());
     // Reads run on their own until a change opens a transaction.
     set_driver_autocommit(true);
     note_database();
@@ -92,27 +73,17 @@ void transaction::connect()
 
 void transaction::disconnect()
 {
-    if (!QSqlDatabase::contains(name))
-        return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(name, false);
-        if (db.isOpen()) {
-            // Leave nothing pending: SQLite keeps its file locked by an open transaction.
-            SQLEndTran(SQL_HANDLE_DBC, odbc_handle(), SQL_ROLLBACK);
-            link.reset();
-            db.close();
-        }
+    if (session.is_open()) {
+        // Leave nothing pending: SQLite keeps its file locked by an open transaction.
+        SQLEndTran(SQL_HANDLE_DBC, odbc_handle(), SQL_ROLLBACK);
+        link.reset();
+        session.close();
     }
-    QSqlDatabase::removeDatabase(name);
+    connect_string.clear();
     change_pending = false;
 }
 
-bool transaction::connected() const
-{
-    return QSqlDatabase::contains(name) && QSqlDatabase::database(name, false).isOpen();
-}
-
-QSqlDatabase transaction::database() const { return QSqlDatabase::database(name, false); }
+bool transaction::connected() const { return session.is_open(); }
 
 SQLHDBC transaction::odbc_handle() const { return link.handle(); }
 
@@ -139,21 +110,19 @@ odbc_connection* transaction::statement_connection()
 
 bool transaction::reopen()
 {
-    if (!QSqlDatabase::contains(name))
+    if (connect_string.isEmpty())
         return false;
-    QSqlDatabase db = database();
     // Closing frees the old ODBC connection: no statement may hold its handle across this.
     link.reset();
-    db.close();
-    if (!db.open()) {
-        connect_error = db.lastError().text();
+    if (const std::optional<store_error> error = session.open(connect_string)) {
+        connect_error = error->text;
         lost = false; // now simply not connected; the next statement tries again
         return false;
     }
     connect_error.clear();
     lost = false;
     change_pending = false;
-    link.reset(qt_odbc_handle(db));
+    link.reset(session.handle());
     set_driver_autocommit(true);
     note_database();
     prepare_session();

@@ -1,6 +1,6 @@
 #pragma once
-// `sqlca`: the one database session of the program. Qt's ODBC driver opens the connection;
-// statements, commits and rollbacks run straight on its ODBC handle. After every statement
+// `sqlca`: the one database session of the program, on an ODBC connection of its own (unixODBC);
+// statements, commits and rollbacks run straight on its handle. After every statement
 // SQLCode tells the outcome (0 success, 100 no more rows, -1 failure) and SQLErrText holds the
 // database's message.
 //
@@ -28,8 +28,7 @@
 #include "database_kind.h"
 #include "odbc_connection.h"
 #include "odbc_error.h"
-
-class QSqlDatabase;
+#include "odbc_link.h"
 
 class transaction {
 public:
@@ -82,10 +81,8 @@ public:
     void report_success(long code = success);
     void report_failure(const store_error& error);
 
-    // The Qt connection under the session (Qt's driver opens and closes it), and its ODBC
-    // handle, for the driver's own questions (name, settings). Not for running statements: those
-    // go through run_read() and begin_change().
-    QSqlDatabase database() const;
+    // The ODBC handle of the session, for the driver's own questions (name, settings). Not for
+    // running statements: those go through run_read() and begin_change().
     SQLHDBC odbc_handle() const;
     const QString& connection_name() const { return name; }
     // The last failure showed the connection gone; the next statement opens a new one.
@@ -114,6 +111,10 @@ private:
     bool database_file_kept() const;
 
     QString name;
+    // The ODBC environment and connection; the connect string of the last connect(), empty
+    // after disconnect(): a session the program closed is not opened again by a statement.
+    odbc_link session;
+    QString connect_string;
     QString connect_error;
     bool change_pending = false;
     bool connect_attempted = false;

@@ -379,6 +379,8 @@ void tst_shared_database::server_command_run_again_changes_no_row()
         QVERIFY2(next.output.contains(hba_line + QStringLiteral("   (there already)")), qPrintable(next.output));
         QVERIFY2(next.output.contains(QStringLiteral("History of the entries: kept with its 2 versions")),
                  qPrintable(next.output));
+        QVERIFY2(next.output.contains(QStringLiteral("Search indexes: 5 of the 5 searched columns indexed.")),
+                 qPrintable(next.output));
         QCOMPARE(table_fingerprint(), before);
         QCOMPARE(history_fingerprint(), history_before);
     }
@@ -590,10 +592,10 @@ void tst_shared_database::installed_commands_find_their_files()
         run(QStringLiteral("cmake"),
             {QStringLiteral("--install"), QStringLiteral(TARVO_BINARY_DIR), QStringLiteral("--prefix"), prefix.path()});
     QVERIFY2(installed.exit_code == 0, qPrintable(installed.output));
-    for (const char* file :
-         {"bin/tarvo-setup-server", "bin/tarvo-setup-dsn", "lib/tarvo/tarvo_like.so", "share/tarvo/faq.postgresql.sql",
-          "share/tarvo/faq-citext.postgresql.sql", "share/tarvo/sample-entries.sql",
-          "share/tarvo/faq-history.sqlite.sql", "share/tarvo/faq-history.postgresql.sql"})
+    for (const char* file : {"bin/tarvo-setup-server", "bin/tarvo-setup-dsn", "lib/tarvo/tarvo_like.so",
+                             "share/tarvo/faq.postgresql.sql", "share/tarvo/faq-citext.postgresql.sql",
+                             "share/tarvo/sample-entries.sql", "share/tarvo/faq-history.sqlite.sql",
+                             "share/tarvo/faq-history.postgresql.sql", "share/tarvo/faq-search-index.postgresql.sql"})
         QVERIFY2(QFileInfo::exists(prefix.filePath(QString::fromLatin1(file))), file);
 
     // The installed helper finds the installed extension and schemas by itself.

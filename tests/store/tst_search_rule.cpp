@@ -4,6 +4,8 @@
 // the store on the real drivers: SQLite with the LIKE extension its data source loads,
 // PostgreSQL with citext columns. The expected entries are the same on both.
 // The texts themselves are read back exactly as written, long ones, empty ones and nulls too.
+// On PostgreSQL every search runs twice more: read through the trigram indexes wherever the
+// planner can use them, and with index scans off; both must find the same entries.
 
 #include <QProcess>
 #include <QSqlQuery>
@@ -12,6 +14,7 @@
 
 #include "dynamic_cursor.h"
 #include "faq_fixture.h"
+#include "odbc_statement.h"
 #include "search_statement.h"
 #include "statements.h"
 #include "transaction.h"
@@ -95,6 +98,37 @@ class tst_search_rule : public QObject {
         return last;
     }
 
+    // The first column of every row a statement returns, run on the program's session.
+    QStringList column_of(const QString& text)
+    {
+        QStringList values;
+        sqlca->run_read([&](odbc_connection& connection) {
+            odbc_statement statement(connection);
+            if (!statement.execute(text)) {
+                sqlca->report_failure(statement.error());
+                return;
+            }
+            QString value;
+            while (statement.fetch() == odbc_statement::fetched::row && statement.text(1, value))
+                values << value;
+            sqlca->report_success();
+        });
+        return values;
+    }
+
+    // The planner's choice of scans in the session: "index" reads through an index wherever
+    // one serves the condition, "table" never does.
+    void plan_with(const QString& scans)
+    {
+        const bool index = scans == QLatin1String("index");
+        column_of(QStringLiteral("SELECT set_config('enable_seqscan', '%1', false), "
+                                 "set_config('enable_bitmapscan', '%2', false), "
+                                 "set_config('enable_indexscan', '%2', false)")
+                      .arg(index ? QStringLiteral("off") : QStringLiteral("on"),
+                           index ? QStringLiteral("on") : QStringLiteral("off")));
+        QVERIFY2(sqlca->SQLCode == 0, qPrintable(sqlca->SQLErrText));
+    }
+
     statements::list_row listed(int rbr)
     {
         std::vector<statements::list_row> rows;
@@ -108,6 +142,8 @@ private slots:
     void cleanupTestCase();
     void search_ignores_the_case_of_every_letter_data();
     void search_ignores_the_case_of_every_letter();
+    void long_pattern_is_read_through_the_index_data();
+    void long_pattern_is_read_through_the_index();
     void texts_are_read_back_exactly();
     void null_texts_read_as_empty();
     void older_table_is_converted_without_loss();
@@ -158,6 +194,13 @@ void tst_search_rule::search_ignores_the_case_of_every_letter_data()
     one("accented Latin", QStringLiteral("école"), "Answer", {6});
     one("all five fields", QStringLiteral("ŠUM"), "All", {1});
     one("no entry", QStringLiteral("zeolite"), "All", {});
+    one("one letter", QStringLiteral("Ž"), "LOT", {1});
+    one("one small Croatian letter in all fields", QStringLiteral("ć"), "All", {1});
+    one("two letters", QStringLiteral("ćI"), "Answer", {1});
+    one("two letters in all fields", QStringLiteral("Lt"), "All", {3});
+    one("only wildcards", QStringLiteral("%_%"), "All", {1, 2, 3, 4, 5, 6});
+    one("a trigram split by a wildcard", QStringLiteral("pu_p"), "Question", {2, 3});
+    one("apostrophe in all fields", QStringLiteral("r's m"), "All", {5});
     QTest::newRow("cobas NOT pump") << search::criteria{QStringLiteral("cobas"), QStringLiteral("Product"), QStringLiteral("pump"),
                                                         QStringLiteral("Question"), QStringLiteral("NOT")}
                                     << numbers{5};
@@ -179,6 +222,59 @@ void tst_search_rule::search_ignores_the_case_of_every_letter()
     const numbers result = found(criteria);
     QVERIFY2(sqlca->SQLCode == 0 || sqlca->SQLCode == 100, qPrintable(sqlca->SQLErrText));
     QCOMPARE(result, expected);
+    if (db->which() != backend::postgresql)
+        return;
+    for (const QString& scans : {QStringLiteral("index"), QStringLiteral("table")}) {
+        plan_with(scans);
+        const numbers planned = found(criteria);
+        QVERIFY2(sqlca->SQLCode == 0 || sqlca->SQLCode == 100, qPrintable(sqlca->SQLErrText));
+        QCOMPARE(planned, expected);
+    }
+    column_of(QStringLiteral("RESET ALL"));
+}
+
+void tst_search_rule::long_pattern_is_read_through_the_index_data()
+{
+    QTest::addColumn<search::criteria>("criteria");
+    QTest::addColumn<QStringList>("indexes");
+    const QStringList all = {QStringLiteral("faq_adresa_search"), QStringLiteral("faq_pitanje_search"),
+                             QStringLiteral("faq_proizvod_search"), QStringLiteral("faq_lot_search"),
+                             QStringLiteral("faq_odgovor_search")};
+    QTest::newRow("one field") << search::criteria{QStringLiteral("Šum signala"),
+                                                   QStringLiteral("Question"),
+                                                   {},
+                                                   QStringLiteral("All"),
+                                                   QStringLiteral("AND")}
+                               << QStringList{QStringLiteral("faq_pitanje_search")};
+    // With a backslash the condition names its escape: citext LIKE text instead of citext.
+    QTest::newRow("escape named") << search::criteria{QStringLiteral("d:\\backup"),
+                                                      QStringLiteral("Question"),
+                                                      {},
+                                                      QStringLiteral("All"),
+                                                      QStringLiteral("AND")}
+                                  << QStringList{QStringLiteral("faq_pitanje_search")};
+    QTest::newRow("all fields") << search::criteria{QStringLiteral("optika"),
+                                                    QStringLiteral("All"),
+                                                    {},
+                                                    QStringLiteral("All"),
+                                                    QStringLiteral("AND")}
+                                << all;
+}
+
+void tst_search_rule::long_pattern_is_read_through_the_index()
+{
+    QFETCH(search::criteria, criteria);
+    QFETCH(QStringList, indexes);
+    if (db->which() != backend::postgresql)
+        QSKIP("SQLite searches read the table");
+    db->clear();
+    insert_search_entries(*db);
+    plan_with(QStringLiteral("index"));
+    const QString plan = column_of(QStringLiteral("EXPLAIN ") + search::compose(criteria)).join(QLatin1Char('\n'));
+    column_of(QStringLiteral("RESET ALL"));
+    QVERIFY2(!plan.contains(QStringLiteral("Seq Scan")), qPrintable(plan));
+    for (const QString& index : indexes)
+        QVERIFY2(plan.contains(QStringLiteral("Bitmap Index Scan on ") + index), qPrintable(plan));
 }
 
 void tst_search_rule::texts_are_read_back_exactly()

@@ -53,6 +53,7 @@ private slots:
     void no_idle_transaction_after_a_read();
     void stored_entry_is_read_inside_the_change();
     void statements_fail_cleanly_without_a_connection();
+    void session_opens_and_closes_as_told();
 
 private:
     std::unique_ptr<faq_fixture> db;
@@ -335,6 +336,42 @@ void tst_store::stored_entry_is_read_inside_the_change()
     QCOMPARE(sqlca->SQLCode, -1L);
     QVERIFY(!stored);
     db->exec(QStringLiteral("ALTER TABLE faq_away RENAME TO faq"));
+}
+
+void tst_store::session_opens_and_closes_as_told()
+{
+    db->insert_question(1, QStringLiteral("one"));
+    transaction session(QStringLiteral("told"));
+    const auto entries = [&] {
+        std::optional<int> broj;
+        statements::select_max_rbr(session, broj);
+        return broj;
+    };
+    // A data source that is not there: the driver manager's words, then what failed.
+    session.DBParm = QStringLiteral("ConnectString='DSN=NO_SUCH_SOURCE;UID=mirt;PWD=mirt'");
+    session.connect();
+    QVERIFY(!session.connected());
+    QVERIFY2(session.SQLErrText.contains(QStringLiteral("Data source name not found")), qPrintable(session.SQLErrText));
+    QVERIFY2(session.SQLErrText.endsWith(QStringLiteral("Unable to connect")), qPrintable(session.SQLErrText));
+
+    // The right one, then again while connected: each connect leaves one working session.
+    session.DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
+    for (int connect = 1; connect <= 2; ++connect) {
+        session.connect();
+        QVERIFY2(session.connected() && session.SQLCode == 0, qPrintable(session.SQLErrText));
+        QCOMPARE(entries(), std::optional<int>(1));
+    }
+
+    // Closed by the program, it stays closed: a statement does not open it again.
+    session.disconnect();
+    QVERIFY(!session.connected());
+    QCOMPARE(entries(), std::optional<int>());
+    QCOMPARE(session.SQLCode, -1L);
+    QCOMPARE(session.SQLErrText, QStringLiteral("Not connected to the database."));
+    QVERIFY(!session.connected());
+
+    session.connect();
+    QCOMPARE(entries(), std::optional<int>(1));
 }
 
 void tst_store::statements_fail_cleanly_without_a_connection()

@@ -125,6 +125,8 @@ void faq_fixture::recreate_table()
     const QString suffix = kind == backend::sqlite ? QStringLiteral(".sqlite.sql") : QStringLiteral(".postgresql.sql");
     run_script(source_dir() + QStringLiteral("/db/faq") + suffix);
     run_script(source_dir() + QStringLiteral("/db/faq-history") + suffix);
+    if (kind == backend::postgresql)
+        run_script(source_dir() + QStringLiteral("/db/faq-search-index.postgresql.sql"));
 }
 
 void faq_fixture::clear()
