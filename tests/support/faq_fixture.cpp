@@ -125,6 +125,7 @@ void faq_fixture::recreate_table()
     const QString suffix = kind == backend::sqlite ? QStringLiteral(".sqlite.sql") : QStringLiteral(".postgresql.sql");
     run_script(source_dir() + QStringLiteral("/db/faq") + suffix);
     run_script(source_dir() + QStringLiteral("/db/faq-history") + suffix);
+    run_script(source_dir() + QStringLiteral("/db/faq-words") + suffix);
 }
 
 void faq_fixture::clear()
