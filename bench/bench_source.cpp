@@ -82,6 +82,14 @@ std::string data_source::history_sql() const
         .toStdString();
 }
 
+std::string data_source::words_sql() const
+{
+    return read_text(source_dir()
+                     + (kind == backend::sqlite ? QStringLiteral("/db/faq-words.sqlite.sql")
+                                                : QStringLiteral("/db/faq-words.postgresql.sql")))
+        .toStdString();
+}
+
 std::unique_ptr<engine> data_source::make_engine() const
 {
     if (kind == backend::sqlite)

@@ -30,6 +30,8 @@ public:
     // The shipped schema of faq for this database, and of its history.
     std::string schema_sql() const;
     std::string history_sql() const;
+    // The word search's index for this database.
+    std::string words_sql() const;
     // A new connection through the engine's own library.
     std::unique_ptr<engine> make_engine() const;
 
