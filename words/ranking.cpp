@@ -22,7 +22,8 @@ std::vector<hit> rank(const QStringList& typed, const std::vector<word_statement
         folded << marks::fold_word(t);
     std::vector<int> best(std::size_t(typed.size()));
     for (const word_statements::candidate& c : candidates) {
-        const QString* fields[] = {&c.texts.pitanje, &c.texts.adresa, &c.texts.proizvod, &c.texts.lot, &c.texts.odgovor};
+        const QString* fields[] = {&c.texts.pitanje, &c.texts.adresa, &c.texts.proizvod, &c.texts.lot,
+                                   &c.texts.odgovor};
         std::fill(best.begin(), best.end(), 0);
         for (int f = 0; f < 5; ++f) {
             if (fields[f]->isEmpty())
