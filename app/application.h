@@ -10,6 +10,7 @@
 
 #include "dynamic_cursor.h"
 #include "globals.h"
+#include "rule.h"
 #include "transaction.h"
 
 class application {
@@ -38,6 +39,9 @@ public:
 
     // The current entry of the search list; less than 1 means none.
     std::int16_t rbr = 0;
+    // What the entry window marks in the entry it opens next: the criteria of the search that
+    // listed it (nothing for a new entry).
+    marks::rule entry_marks;
 };
 
 // Every failed statement reaches the user the same way: a message box with the statement's

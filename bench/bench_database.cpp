@@ -39,6 +39,8 @@
 #include "tarvo.h"
 #include "uo_srch1.h"
 #include "w_search.h"
+#include "w_words.h"
+#include "words_list.h"
 
 namespace {
 
@@ -121,6 +123,18 @@ public:
                         session_index_scans(true);
                     },
                     true);
+        }
+        // The word search: from the typed text to the ranked rows in its list.
+        const std::pair<const char*, QString> word_cases[] = {
+            {"words_one", QStringLiteral("pump")},
+            {"words_two", QStringLiteral("pump noise")},
+            {"words_three", QStringLiteral("pump noise drift")},
+            {"words_none", none},
+            {"words_prefix_two_letters", QStringLiteral("pu")},
+        };
+        for (const auto& [name, typed] : word_cases) {
+            const QString text = typed;
+            add(name, "program", [this, text](benchmark::State& state) { program_words(state, text); });
         }
         if (!opts.all_cases)
             return;
@@ -264,6 +278,17 @@ private:
             state.SkipWithError(
                 ("the window ran another statement: " + window.pretraga->sql_select().toStdString()).c_str());
         check_rows(state, window.pretraga->rowCount(), one.expected_rows);
+    }
+
+    void program_words(benchmark::State& state, const QString& typed)
+    {
+        for (auto _ : state) {
+            words.sle_words->clear();
+            words.sle_words->setText(typed); // each change of the text lists
+        }
+        if (app.sqlca->failed())
+            state.SkipWithError(app.sqlca->SQLErrText.toStdString().c_str());
+        state.counters["rows"] = words.found->rowCount();
     }
 
     void engine_search(benchmark::State& state, const search_case& one)
@@ -513,6 +538,7 @@ private:
     bool triggers_on = true; // as the table was filled
     bool indexes_on = true;
     w_search& window;
+    w_words words{app};
     paint_counter painted;
     std::unique_ptr<list_layer> odbc;
     std::unique_ptr<list_layer> qtsql;
@@ -551,6 +577,7 @@ int main(int argc, char** argv)
     const std::unique_ptr<engine> eng = source.make_engine();
     std::fprintf(stderr, "bench: filling faq on %s with %d entries\n", bench::backend_name(opts.backend), opts.rows);
     eng->fill(source.schema_sql(), source.history_sql(), opts.rows);
+    eng->exec(source.words_sql());
 
     if (!source.search_index_sql().empty()) {
         const auto started = std::chrono::steady_clock::now();

@@ -89,6 +89,14 @@ std::string data_source::search_index_sql() const
     return read_text(source_dir() + QStringLiteral("/db/faq-search-index.postgresql.sql")).toStdString();
 }
 
+std::string data_source::words_sql() const
+{
+    return read_text(source_dir()
+                     + (kind == backend::sqlite ? QStringLiteral("/db/faq-words.sqlite.sql")
+                                                : QStringLiteral("/db/faq-words.postgresql.sql")))
+        .toStdString();
+}
+
 std::unique_ptr<engine> data_source::make_engine() const
 {
     if (kind == backend::sqlite)

@@ -32,6 +32,8 @@ public:
     std::string history_sql() const;
     // The search indexes of the shared database (empty for SQLite, which has none).
     std::string search_index_sql() const;
+    // The word search's index for this database.
+    std::string words_sql() const;
     // A new connection through the engine's own library.
     std::unique_ptr<engine> make_engine() const;
 

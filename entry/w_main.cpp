@@ -14,6 +14,7 @@
 #include "dynamic_cursor.h"
 #include "enter_key.h"
 #include "entry_number.h"
+#include "field_marks.h"
 #include "multiline_edit.h"
 #include "platform.h"
 #include "w_history.h"
@@ -136,6 +137,16 @@ void w_main::create()
     st_lot->setBuddy(em_lot);
     st_pr->setBuddy(em_proizvod);
     st_odgovor->setBuddy(mle_odgovor);
+    marks_shown = new field_marks({{mle_adresa, QStringLiteral("adresa")},
+                                   {mle_question, QStringLiteral("pitanje")},
+                                   {em_lot, QStringLiteral("lot")},
+                                   {em_proizvod, QStringLiteral("proizvod")},
+                                   {mle_odgovor, QStringLiteral("odgovor")}},
+                                  this);
+    auto* next_mark = new QShortcut(QKeySequence(Qt::Key_F3), this);
+    connect(next_mark, &QShortcut::activated, marks_shown, &field_marks::next);
+    auto* previous_mark = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
+    connect(previous_mark, &QShortcut::activated, marks_shown, &field_marks::previous);
 
     // Enter presses the focused button; in the text boxes it stays a line break. Ctrl+S saves
     // from anywhere in the window, Ctrl+H shows the entry's history.
@@ -177,6 +188,10 @@ void w_main::load_parameter()
         prikazifaq(broj);
     else
         sle_rbr->setText(entry_number::window_text(novibroj()));
+    // The marks of the search that listed the entry; a new entry has none.
+    marks_shown->show(holds_stored_entry ? app.entry_marks : marks::rule{});
+    app.entry_marks = {};
+    marks_shown->scroll_to_first(mle_odgovor);
     opened_texts = shown_texts();
     show_history_state();
 }
@@ -203,6 +218,7 @@ void w_main::cb_history_clicked()
 void w_main::take_version(const statements::entry_texts& version)
 {
     show_entry(version);
+    marks_shown->show_again();
     mle_adresa->setFocus();
 }
 

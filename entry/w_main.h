@@ -15,6 +15,7 @@ class QLineEdit;
 class QPushButton;
 class multiline_edit;
 class application;
+class field_marks;
 
 class w_main : public QWidget {
     Q_OBJECT
@@ -67,6 +68,9 @@ public:
     // Beyond the form's own controls: the history of the entry, in the free space at the bottom
     // left (Ctrl+H).
     QPushButton* cb_history = nullptr;
+    // The search's marks in the five fields of an entry opened from the result list (F3 and
+    // Shift+F3 go from one to the next).
+    field_marks* marks_shown = nullptr;
 
 signals:
     // The entry is stored and committed under number rbr, just before the window closes.

@@ -28,9 +28,36 @@ public:
         if (shown.rect.left() < visible_right && shown.rect.right() > visible_right)
             shown.rect.setRight(visible_right);
         QStyledItemDelegate::paint(painter, shown, index);
+        paint_marks(painter, shown, index);
     }
 
 private:
+    // The parts of the text the search matched, shaded over the text as the style drew it.
+    void paint_marks(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+    {
+        const auto* list = static_cast<const result_list_view*>(view);
+        const std::vector<marks::range> found = list->marks_in(index);
+        if (found.empty())
+            return;
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QStyle* style = view->style();
+        const QRect text_rect =
+            style->subElementRect(QStyle::SE_ItemViewItemText, &item, view)
+                .adjusted(style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1, 0, 0, 0)
+                .intersected(option.rect);
+        const QFontMetrics metrics(item.font);
+        painter->save();
+        painter->setClipRect(text_rect);
+        for (const marks::range& r : found) {
+            const int left = metrics.horizontalAdvance(item.text.left(r.start));
+            const int width = metrics.horizontalAdvance(item.text.mid(r.start, r.length));
+            painter->fillRect(QRect(text_rect.left() + left, text_rect.top(), width, text_rect.height()),
+                              result_list_view::mark_colour);
+        }
+        painter->restore();
+    }
+
     QAbstractItemView* view;
 };
 
@@ -60,6 +87,21 @@ result_list_view::result_list_view(QWidget* parent) : QTableView(parent)
     // Where a text is cut depends on how far the list is scrolled: repaint it all, not only the
     // strip that scrolled into view.
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
+}
+
+void result_list_view::show_marks(marks::rule rule, const QHash<int, QString>& columns)
+{
+    marked = std::move(rule);
+    marked_columns = columns;
+    viewport()->update();
+}
+
+std::vector<marks::range> result_list_view::marks_in(const QModelIndex& index) const
+{
+    const auto column = marked_columns.constFind(index.column());
+    if (marked.empty() || column == marked_columns.constEnd())
+        return {};
+    return marked.in(*column, index.data(Qt::DisplayRole).toString());
 }
 
 void result_list_view::fill_width_with(int column)

@@ -5,11 +5,17 @@
 // - ends a text that runs past the visible part of the list with "…" at the list's right edge;
 // - frames the row that has the keyboard focus, apart from the highlight of the current entry;
 // - reports Enter and Delete to the window, which decides what they do;
+// - shades the parts of the texts that the search matched;
 // - lets one column grow with the view when the view is wider than the layout's columns;
 // - shows a screen reader only the shown columns (result_list_accessible.h).
 
 #include <QAccessible>
+#include <QColor>
+#include <QHash>
 #include <QTableView>
+#include <vector>
+
+#include "rule.h"
 
 class result_list_view : public QTableView {
     Q_OBJECT
@@ -24,6 +30,13 @@ public:
     QRect focus_frame() const;
 
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
+    // Marks what the rule finds in these columns (column number: the column it stands for).
+    void show_marks(marks::rule rule, const QHash<int, QString>& columns);
+    // The marks of one cell, as they are drawn.
+    std::vector<marks::range> marks_in(const QModelIndex& index) const;
+    // Translucent, so that the text and the highlight show through.
+    static inline const QColor mark_colour{255, 200, 0, 120};
 
 signals:
     // Enter or the keypad's Enter on the focused row (1-based).
@@ -46,6 +59,8 @@ private:
     // numbers its cells.
     void tell_screen_reader(QAccessible::Event what, const QModelIndex& index);
 
+    marks::rule marked;
+    QHash<int, QString> marked_columns;
     bool pressing = false;
     int fill_column = -1;
     int fill_least_width = 0;

@@ -22,11 +22,13 @@
 #include "enter_key.h"
 #include "platform.h"
 #include "result_list_view.h"
+#include "search_marks.h"
 #include "search_statement.h"
 #include "statements.h"
 #include "status_line.h"
 #include "uo_srch1.h"
 #include "w_deleted.h"
+#include "w_words.h"
 
 namespace {
 
@@ -281,6 +283,13 @@ void w_search::create_shortcuts()
     connect(act_deleted, &QAction::triggered, this, &w_search::deleted_entries);
     addAction(act_deleted);
     dw_search->addAction(act_deleted);
+    act_words = new QAction(QStringLiteral("Find words…"), this);
+    act_words->setObjectName(QStringLiteral("act_words"));
+    act_words->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    act_words->setShortcutContext(Qt::WindowShortcut);
+    connect(act_words, &QAction::triggered, this, &w_search::find_words);
+    addAction(act_words);
+    dw_search->addAction(act_words);
     dw_search->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     auto* new_entry = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), this);
@@ -347,8 +356,10 @@ void w_search::dw_search_clicked(int row) { choose_row(row); }
 void w_search::dw_search_doubleclicked(int row)
 {
     choose_row(row);
-    if (row > 0 && app.rbr > 0)
+    if (row > 0 && app.rbr > 0) {
+        app.entry_marks = listed_marks;
         app.open_w_main(platform::to_text(app.rbr));
+    }
 }
 
 void w_search::cb_search_clicked()
@@ -361,18 +372,41 @@ void w_search::cb_search_clicked()
     pretraga->set_sql_select(statement);
     // A statement the database rejects leaves the list empty; the user is told why.
     const long rows = pretraga->retrieve();
+    listed_marks = rows < 0 ? marks::rule{}
+                            : search::marks_for({uo_prvi->sle_trazi->text(), uo_prvi->ddlb_polje->currentText(),
+                                                 uo_drugi->sle_trazi->text(), uo_drugi->ddlb_polje->currentText(),
+                                                 uo_prvi->ddlb_veza->currentText()});
+    dw_search->show_marks(listed_marks, {{dw_pretraga::proizvod_column, QStringLiteral("proizvod")},
+                                         {dw_pretraga::pitanje_column, QStringLiteral("pitanje")}});
     show_search_outcome(rows);
     if (rows < 0)
         show_failure(QStringLiteral("Search"), *app.sqlca);
 }
 
-void w_search::cb_view_clicked()
+void w_search::find_words()
 {
-    if (app.rbr > 0)
-        app.open_w_main(platform::to_text(app.rbr));
+    if (!words_window)
+        words_window = new w_words(app, this);
+    words_window->show();
+    words_window->raise();
+    words_window->activateWindow();
+    words_window->sle_words->setFocus(Qt::ShortcutFocusReason);
+    words_window->sle_words->selectAll();
 }
 
-void w_search::cb_new_clicked() { app.open_w_main(QStringLiteral("0")); }
+void w_search::cb_view_clicked()
+{
+    if (app.rbr > 0) {
+        app.entry_marks = listed_marks;
+        app.open_w_main(platform::to_text(app.rbr));
+    }
+}
+
+void w_search::cb_new_clicked()
+{
+    app.entry_marks = {};
+    app.open_w_main(QStringLiteral("0"));
+}
 
 void w_search::cb_delete_clicked()
 {

@@ -2,10 +2,12 @@
 // The main window: two search criteria, the result list and the buttons that view, create and
 // delete entries. Every other window is opened from here.
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 
 #include "result_list_view.h"
+#include "rule.h"
 #include "status_line.h"
 
 class QAction;
@@ -15,6 +17,7 @@ class QPushButton;
 class dw_pretraga;
 class application;
 class uo_srch1;
+class w_words;
 
 class w_search : public QWidget {
     Q_OBJECT
@@ -64,6 +67,10 @@ public:
 
     // "Deleted entries…": in the list's context menu and on Ctrl+U anywhere in the window.
     QAction* act_deleted = nullptr;
+    // "Find words…": the word search's window, in the list's context menu and on Ctrl+K.
+    QAction* act_words = nullptr;
+    void find_words();
+    QPointer<w_words> words_window;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -97,4 +104,6 @@ private:
     QRect dw_search_designed;
     // The data source's description, read from the driver once connected.
     QString source_text;
+    // What the last search matched, for the list and the entry window to mark.
+    marks::rule listed_marks;
 };

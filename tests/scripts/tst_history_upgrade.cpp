@@ -3,6 +3,8 @@
 // changing a row, and afterwards every change is kept, also one made by the sqlite3 command
 // line, and the program's store reads it and restores from it. A new database has the history
 // from the start. A database busy with another program's change is left for the next run.
+// tarvo-setup-dsn gives such a database the word search's index the same way, filled from the
+// entries it holds and kept for every change after.
 
 #include <QFile>
 #include <QRegularExpression>
@@ -48,6 +50,15 @@ QString history_objects(const QString& database)
 }
 
 const QString all_history_objects = QStringLiteral("faq_history faq_keep_deleted faq_keep_updated faq_restored");
+
+// The entries the word search's index finds for an FTS5 query, by number.
+QString word_matches(const QString& database, const QString& query)
+{
+    return sqlite3(database, QStringLiteral("SELECT group_concat(rbr, ' ') FROM (SELECT rowid AS rbr FROM faq_words "
+                                            "WHERE faq_words MATCH '%1' ORDER BY rowid)")
+                                 .arg(query))
+        .output.trimmed();
+}
 
 } // namespace
 
@@ -164,11 +175,19 @@ void tst_history_upgrade::setup_dsn_gives_the_history_to_an_embedded_database_it
              qPrintable(result.output));
     QCOMPARE(history_objects(database), all_history_objects);
     QCOMPARE(dump(database), before);
+    // The word search's index too, filled from the entries made before and kept from now on.
+    QVERIFY2(result.output.contains(QStringLiteral("now has the word search's index")), qPrintable(result.output));
+    QCOMPARE(word_matches(database, QStringLiteral("prazno AND zzz*")), QStringLiteral("31"));
+    QCOMPARE(word_matches(database, QStringLiteral("peristaltic")), QStringLiteral("1"));
 
     result = desktop_command(home.path(), {});
-    QVERIFY2(result.exit_code == 0 && !result.output.contains(QStringLiteral("now keeps")), qPrintable(result.output));
+    QVERIFY2(result.exit_code == 0 && !result.output.contains(QStringLiteral("now keeps"))
+                 && !result.output.contains(QStringLiteral("now has")),
+             qPrintable(result.output));
     QCOMPARE(dump(database), before);
     verify_history_works(database);
+    QCOMPARE(sqlite3(database, QStringLiteral("UPDATE faq SET pitanje = 'Peristaltic' WHERE rbr = 31;")).exit_code, 0);
+    QCOMPARE(word_matches(database, QStringLiteral("peristaltic")), QStringLiteral("1 31"));
 
     // A data source somebody else made is left alone, its database too.
     QTemporaryDir other_home;

@@ -127,6 +127,7 @@ void faq_fixture::recreate_table()
     run_script(source_dir() + QStringLiteral("/db/faq-history") + suffix);
     if (kind == backend::postgresql)
         run_script(source_dir() + QStringLiteral("/db/faq-search-index.postgresql.sql"));
+    run_script(source_dir() + QStringLiteral("/db/faq-words") + suffix);
 }
 
 void faq_fixture::clear()
