@@ -8,6 +8,8 @@
 #include <sqlext.h>
 #include <utility>
 
+#include "odbc_statement.h"
+#include "read_only_open.h"
 #include "session_identity.h"
 
 namespace {
@@ -71,7 +73,8 @@ void transaction::connect()
         QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
                                                        : QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
         // QODBC prefixes "DSN=" itself unless the name holds a DRIVER= part.
-        db.setDatabaseName(settings.dsn);
+        read_only = read_only_open::check(settings.dsn);
+        db.setDatabaseName(settings.dsn + (read_only ? read_only->connect_attributes : QString()));
         db.setUserName(settings.uid);
         db.setPassword(settings.pwd);
         if (!db.open()) {
@@ -170,6 +173,8 @@ void transaction::note_database()
     const SQLHDBC connection = odbc_handle();
     sqlite = is_sqlite(connection);
     database_file = sqlite ? sqlite_database_file(connection) : QString();
+    if (sqlite && read_only)
+        database_file = read_only->file; // the driver names the read-only opening's URI
     database_file_identity = identify_file(database_file);
 }
 
@@ -196,6 +201,10 @@ void transaction::run_read(const std::function<void(odbc_connection&)>& read)
 
 odbc_connection* transaction::begin_change()
 {
+    if (read_only) {
+        report_failure(read_only_open::refusal(read_only->file));
+        return nullptr;
+    }
     odbc_connection* connection = statement_connection();
     if (connection != nullptr && !AutoCommit && !change_pending)
         set_driver_autocommit(false);
@@ -219,11 +228,36 @@ void transaction::change_failed(const store_error& error)
     }
     const long code = SQLCode;
     const QString text = SQLErrText;
-    if (end_transaction(SQL_ROLLBACK))
-        set_driver_autocommit(true);
+    end_failed_transaction();
     change_pending = false;
     SQLCode = code;
     SQLErrText = text;
+}
+
+void transaction::end_failed_transaction()
+{
+    // A database that gave up the transaction itself (SQLite on a full disk) refuses the rollback
+    // too, and its driver may still think a transaction is open: it would then let every later
+    // statement commit on its own. Only a new connection is sure to be in a known state.
+    if (end_transaction(SQL_ROLLBACK) || end_driver_transaction())
+        set_driver_autocommit(true);
+    else
+        lost = true;
+}
+
+bool transaction::end_driver_transaction()
+{
+    // The SQLite driver keeps its own note of an open transaction, which only a rollback that
+    // succeeds clears (until then it can neither start a transaction nor disconnect). A
+    // transaction begun by hand gives that rollback something to end.
+    if (!sqlite)
+        return false;
+    {
+        odbc_statement begin(link);
+        if (!begin.execute(QStringLiteral("BEGIN")))
+            return false;
+    }
+    return SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, odbc_handle(), SQL_ROLLBACK));
 }
 
 bool transaction::end_transaction(SQLSMALLINT completion)
@@ -274,8 +308,7 @@ void transaction::commit()
     // change is not committed later with another one, keeping the report of the refusal.
     const long code = SQLCode;
     const QString text = SQLErrText;
-    if (end_transaction(SQL_ROLLBACK))
-        set_driver_autocommit(true);
+    end_failed_transaction();
     SQLCode = code;
     SQLErrText = text;
 }

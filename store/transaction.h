@@ -28,6 +28,7 @@
 #include "database_kind.h"
 #include "odbc_connection.h"
 #include "odbc_error.h"
+#include "read_only_open.h"
 
 class QSqlDatabase;
 
@@ -101,6 +102,11 @@ private:
     void set_driver_autocommit(bool on);
     // SQLEndTran; false (with the failure reported) when it failed.
     bool end_transaction(SQLSMALLINT completion);
+    // Rolls back after a failed change or commit; when even that fails, the next statement runs
+    // on a new connection.
+    void end_failed_transaction();
+    // Clears the SQLite driver's note of a transaction that the database itself has ended.
+    bool end_driver_transaction();
     void report_failure(const QString& text);
     QString unusable_text() const;
     // Notes which database the new connection reaches (and, for SQLite, which file).
@@ -119,6 +125,8 @@ private:
     bool sqlite = false;
     QString database_file;
     std::optional<file_identity> database_file_identity;
+    // The data source's database was opened read-only: changes are refused without a try.
+    std::optional<read_only_open::database> read_only;
 };
 
 // The DSN, user and password inside "ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'".
