@@ -2,30 +2,18 @@
 
 #include <QFileInfo>
 #include <QUrl>
-#include <odbcinst.h>
 #include <unistd.h>
 
 namespace read_only_open {
 namespace {
 
-// A setting of the data source (user odbc.ini, then the system's).
-QString setting(const QString& dsn, const char* key)
-{
-    char value[4096] = {};
-    const int length =
-        SQLGetPrivateProfileString(dsn.toLocal8Bit().constData(), key, "", value, int(sizeof value), "odbc.ini");
-    return length > 0 ? QString::fromLocal8Bit(value, length) : QString();
-}
-
 bool writable(const QString& path) { return access(QFile::encodeName(path).constData(), W_OK) == 0; }
 
 } // namespace
 
-std::optional<database> check(const QString& dsn)
+std::optional<database> check(const QString& path)
 {
-    if (!setting(dsn, "Driver").contains(QLatin1String("sqlite"), Qt::CaseInsensitive))
-        return std::nullopt;
-    const QFileInfo file(setting(dsn, "Database"));
+    const QFileInfo file(path);
     const QString folder = file.absolutePath();
     if (!file.isFile() || !file.isReadable() || (writable(file.absoluteFilePath()) && writable(folder)))
         return std::nullopt;

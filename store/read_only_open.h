@@ -15,9 +15,9 @@ struct database {
     QString connect_attributes;
 };
 
-// The read-only database behind the data source; no value when it can be written, or is no
-// SQLite file.
-std::optional<database> check(const QString& dsn);
+// The SQLite database file a connection opened, when this user cannot write it; no value when
+// the file can be written.
+std::optional<database> check(const QString& file);
 
 // The message for a change refused on it.
 QString refusal(const QString& file);

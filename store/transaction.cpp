@@ -73,8 +73,8 @@ void transaction::connect()
         QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
                                                        : QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
         // QODBC prefixes "DSN=" itself unless the name holds a DRIVER= part.
-        read_only = read_only_open::check(settings.dsn);
-        db.setDatabaseName(settings.dsn + (read_only ? read_only->connect_attributes : QString()));
+        read_only.reset();
+        db.setDatabaseName(settings.dsn);
         db.setUserName(settings.uid);
         db.setPassword(settings.pwd);
         if (!db.open()) {
@@ -88,8 +88,30 @@ void transaction::connect()
     // Reads run on their own until a change opens a transaction.
     set_driver_autocommit(true);
     note_database();
+    if (!open_read_only(settings.dsn))
+        return;
     prepare_session();
     report_success();
+}
+
+bool transaction::open_read_only(const QString& dsn)
+{
+    read_only = sqlite ? read_only_open::check(database_file) : std::nullopt;
+    if (!read_only || read_only->connect_attributes.isEmpty())
+        return true;
+    QSqlDatabase db = database();
+    link.reset();
+    db.close();
+    db.setDatabaseName(dsn + read_only->connect_attributes);
+    if (!db.open()) {
+        connect_error = db.lastError().text();
+        report_failure(connect_error);
+        return false;
+    }
+    link.reset(qt_odbc_handle(db));
+    set_driver_autocommit(true);
+    note_database();
+    return true;
 }
 
 void transaction::disconnect()

@@ -97,6 +97,9 @@ private:
     // (one attempt) unless a change still waits on the lost one. nullptr when none.
     odbc_connection* statement_connection();
     bool reopen();
+    // Opens the connection again, read-only, when the SQLite file it reached is read-only for
+    // this user (read_only_open.h); false (reported) when that fails.
+    bool open_read_only(const QString& dsn);
     // Settings of a new connection: one statement at most (session_identity.h).
     void prepare_session();
     void set_driver_autocommit(bool on);
