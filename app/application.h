@@ -29,6 +29,8 @@ public:
     virtual bool may_drop_entry_changes(const QString& question) = 0;
     // Closes the entry window, if one is open (the program ends with the search window).
     virtual void close_w_main() = 0;
+    // A passing note in the search window's status line.
+    virtual void show_status(const QString& text) = 0;
 
     QString AppName;
     std::unique_ptr<message_object> message;

@@ -67,13 +67,14 @@ int get_environment(environment& env)
     return 1;
 }
 
-void message_box(const QString& title, const QString& text)
+void message_box(const QString& title, const QString& text, const QString& details)
 {
     if (installed_handler()) {
-        installed_handler()(title, text);
+        installed_handler()(title, text, details);
         return;
     }
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok);
+    box.setDetailedText(details);
     box.exec();
 }
 

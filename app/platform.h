@@ -36,10 +36,11 @@ struct environment {
 };
 int get_environment(environment& env);
 
-// A message box with a title, a text, the information icon and one OK button.
+// A message box with a title, a text, the information icon and one OK button; `details`, when
+// given, is behind the box's "Show Details..." button (what the database itself said).
 // Tests replace the box with a handler that records the call instead of blocking.
-using message_box_handler = std::function<void(const QString& title, const QString& text)>;
-void message_box(const QString& title, const QString& text);
+using message_box_handler = std::function<void(const QString& title, const QString& text, const QString& details)>;
+void message_box(const QString& title, const QString& text, const QString& details = QString());
 message_box_handler set_message_box_handler(message_box_handler handler);
 
 // Text to 16-bit signed integer; a text that is no number, or lies outside -32768..32767,

@@ -125,3 +125,9 @@ void tarvo::open_w_da_ne(const QString& question)
     w_da_ne dialog(*this, w_search);
     dialog.exec();
 }
+
+void tarvo::show_status(const QString& text)
+{
+    if (w_search)
+        w_search->st_status->showMessage(text);
+}

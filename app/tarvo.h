@@ -36,6 +36,7 @@ public:
     void open_w_da_ne(const QString& question) override;
     bool may_drop_entry_changes(const QString& question) override;
     void close_w_main() override;
+    void show_status(const QString& text) override;
 
     // Application-wide window variables.
     QPointer<class w_search> w_search;

@@ -48,6 +48,7 @@ struct options {
     bench::backend backend = bench::backend::sqlite;
     int rows = faq_data::full_table;
     bool all_cases = true;
+    bool long_answers = false; // only the load and save of long answers
 };
 
 // Takes our own options out of argv, leaving Google Benchmark's and Qt's.
@@ -65,6 +66,8 @@ options parse_options(int& argc, char** argv)
             parsed.all_cases = false;
         else if (arg == "--cases=all")
             parsed.all_cases = true;
+        else if (arg == "--cases=long")
+            parsed.long_answers = true;
         else
             argv[kept++] = argv[i];
     }
@@ -106,6 +109,16 @@ public:
             {"search_all_one_letter", short_search(QStringLiteral("x")), -1},
             {"search_all_two_letters", short_search(QStringLiteral("xq")), -1},
         };
+        if (opts.long_answers) {
+            for (const int megabytes : {1, 2, 4}) {
+                const std::string name = "long_answer_" + std::to_string(megabytes) + "mb";
+                add((name + "_load").c_str(), "program",
+                    [this, megabytes](benchmark::State& state) { program_load_long(state, megabytes); });
+                add((name + "_save").c_str(), "program",
+                    [this, megabytes](benchmark::State& state) { program_save_long(state, megabytes); });
+            }
+            return;
+        }
         // The layers in between, for the table that says where the time goes: the ODBC driver
         // at every size, Qt SQL's driver on the full table.
         odbc = make_odbc_layer();
@@ -347,6 +360,60 @@ private:
             state.SkipWithError(("load failed: " + sqlca.SQLErrText.toStdString()).c_str());
     }
 
+    // The middle entry with an answer of that many megabytes (UTF-8, a few letters beyond ASCII).
+    statements::entry_texts long_form(int megabytes, bool revised) const
+    {
+        statements::entry_texts texts = texts_of(faq_data::make_entry(middle_entry()), revised);
+        const QString line = QStringLiteral("Überprüfen Sie die Dichtung der Pumpe, bevor Sie den Druck erhöhen. ");
+        texts.odgovor.clear();
+        while (texts.odgovor.toUtf8().size() < megabytes * 1024 * 1024)
+            texts.odgovor += line.repeated(1024);
+        texts.odgovor += revised ? QStringLiteral("(revised)") : QString();
+        return texts;
+    }
+
+    void store_long(const statements::entry_texts& texts)
+    {
+        statements::update_entry(*app.sqlca, texts, middle_entry());
+        app.sqlca->commit();
+    }
+
+    void program_load_long(benchmark::State& state, int megabytes)
+    {
+        const statements::entry_texts stored = long_form(megabytes, false);
+        store_long(stored);
+        program_load(state);
+        state.counters["answer_mb"] = megabytes;
+    }
+
+    // The entry window's Save of a changed long answer: count, the row read again, update, commit.
+    void program_save_long(benchmark::State& state, int megabytes)
+    {
+        keep_history(true);
+        transaction& sqlca = *app.sqlca;
+        const statements::entry_texts forms[] = {long_form(megabytes, true), long_form(megabytes, false)};
+        store_long(forms[1]);
+        std::size_t saves = 0;
+        for (auto _ : state) {
+            std::int16_t ima = 0;
+            statements::select_count(sqlca, middle_entry(), ima);
+            std::optional<statements::entry_texts> now;
+            statements::select_stored_entry(sqlca, middle_entry(), now);
+            if (!now || !statements::same_texts(*now, forms[(saves + 1) % 2])) {
+                state.SkipWithError(
+                    ("the stored answer is not the one saved: " + sqlca.SQLErrText.toStdString()).c_str());
+                break;
+            }
+            statements::update_entry(sqlca, forms[saves++ % 2], middle_entry());
+            sqlca.commit();
+            if (ima != 1 || sqlca.SQLCode != 0) {
+                state.SkipWithError(("save failed: " + sqlca.SQLErrText.toStdString()).c_str());
+                break;
+            }
+        }
+        state.counters["answer_mb"] = megabytes;
+    }
+
     void engine_load(benchmark::State& state)
     {
         const std::string select = statements::load_statement(middle_entry()).toStdString();
@@ -569,7 +636,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qt(argc, argv);
     // A message box would block the run; a failure is reported by the case instead.
-    platform::set_message_box_handler([](const QString& title, const QString& text) {
+    platform::set_message_box_handler([](const QString& title, const QString& text, const QString&) {
         std::fprintf(stderr, "bench: message box [%s] %s\n", qPrintable(title), qPrintable(text));
     });
 

@@ -298,6 +298,26 @@ int main(int argc, char** argv)
                        index_widths);
     }
 
+    std::printf("\nA long answer (1, 2 and 4 MB of text): the entry's load, and the entry window's save of a\n"
+                "changed answer (count, the row read again, update, commit). Target: each <= 200 ms\n");
+    for (auto backend = sizes.constBegin(); backend != sizes.constEnd(); ++backend) {
+        for (const int megabytes : {1, 2, 4}) {
+            for (const char* step : {"load", "save"}) {
+                const QString base =
+                    QStringLiteral("long_answer_%1mb_%2/program").arg(megabytes).arg(QLatin1String(step));
+                for (const int rows : backend.value()) {
+                    const std::optional<figure> program =
+                        find(figures, QStringLiteral("%1/%2/").arg(backend.key()).arg(rows) + base);
+                    if (program)
+                        print_line({backend.key(),
+                                    QStringLiteral("%1 a %2 MB answer").arg(QLatin1String(step)).arg(megabytes),
+                                    QString::number(rows), number(program->ms, 1), verdict(program->ms <= 200.0)},
+                                   {10, 22, 7, 10, 8});
+                }
+            }
+        }
+    }
+
     std::printf("\nSave and delete with the history that triggers keep: the program and the engine on the table\n"
                 "with the triggers, and both on the same table without them (plain). ratio = program /\n"
                 "engine with the triggers (target: ratio <= 1.5); triggers = with / without, the cost of\n"

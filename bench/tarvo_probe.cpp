@@ -29,7 +29,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     const double application_ms = ms();
     // A message box would wait for a click that never comes.
-    platform::set_message_box_handler([](const QString& title, const QString& text) {
+    platform::set_message_box_handler([](const QString& title, const QString& text, const QString&) {
         std::fprintf(stderr, "tarvo_probe: message box [%s] %s\n", qPrintable(title), qPrintable(text));
     });
     tarvo app;

@@ -234,6 +234,7 @@ void w_main::clear_fields()
 {
     holds_stored_entry = false;
     stored_version = {};
+    unconfirmed_insert.reset();
     sle_rbr->clear();
     show_entry(statements::entry_texts{});
     mle_adresa->setFocus();
@@ -291,18 +292,39 @@ std::optional<std::int16_t> w_main::novibroj()
 {
     std::optional<int> broj = 0;
     statements::select_max_rbr(*app.sqlca, broj);
-    if (!app.sqlca->succeeded()) {
-        platform::message_box(QStringLiteral("Error"), QStringLiteral("Database error. NewID failed."));
-        return entry_number::numbering_failed;
-    }
+    if (!app.sqlca->succeeded())
+        return numbering_failed();
     const entry_number::next_number next = entry_number::after(broj);
-    if (next.exhausted) {
+    if (next.exhausted)
+        return lowest_free_number();
+    return next.number;
+}
+
+std::int16_t w_main::numbering_failed()
+{
+    platform::message_box(QStringLiteral("Error"), QStringLiteral("Database error. NewID failed."),
+                          app.sqlca->SQLErrText);
+    return entry_number::numbering_failed;
+}
+
+std::int16_t w_main::lowest_free_number()
+{
+    // A number at the end of the range (stray, or put in by another program) leaves nothing
+    // above it; the numbers below it may still be free.
+    std::optional<int> free;
+    statements::select_lowest_free_rbr(*app.sqlca, free);
+    if (!app.sqlca->succeeded())
+        return numbering_failed();
+    if (!free || *free < entry_number::first || *free > entry_number::last) {
         platform::message_box(
             QStringLiteral("Error"),
             QStringLiteral("No entry number is left: entry numbers end at %1.").arg(entry_number::last));
         return entry_number::numbering_failed;
     }
-    return next.number;
+    app.show_status(QStringLiteral("An entry is numbered %1 or higher: the new entry takes the lowest free number, %2.")
+                        .arg(entry_number::last)
+                        .arg(*free));
+    return static_cast<std::int16_t>(*free);
 }
 
 void w_main::cb_close_clicked() { close(); }

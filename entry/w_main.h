@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "statements.h"
 
@@ -83,10 +84,16 @@ private:
     // Loads the entry named by the parameter, or numbers a new one.
     void load_parameter();
     void clear_fields();
+    // novibroj's ways out: the failure box (-27008), and the lowest free number when nothing is
+    // left above the largest one.
+    std::int16_t numbering_failed();
+    std::int16_t lowest_free_number();
     // The history button: on for a stored entry.
     void show_history_state();
     void show_entry(const statements::entry_texts& entry);
     statements::entry_texts shown_texts() const;
+    // What Save writes: the shown texts, with the NULLs the user left untouched.
+    statements::entry_texts texts_to_write() const;
 
     // Save, step by step (w_main_save.cpp).
     // A fresh number for the entry, written to sle_rbr; no value (after the message) if none.
@@ -98,6 +105,13 @@ private:
     // A new number for a new entry whose number `taken` the count found stored, itself counted
     // free before it is used; no value (after a message) when none can be found.
     std::optional<std::int16_t> free_number(std::int16_t taken);
+    // A loaded entry whose number ima > 1 rows carry is not saved (after a message): the update
+    // would write over all of them.
+    bool refuse_shared_number(std::int16_t a_rbr, std::int16_t ima);
+    // The row under a_rbr is the new entry whose commit was reported failed: the window then holds
+    // it as its stored entry (after saying so).
+    bool found_unconfirmed_insert(std::int16_t a_rbr);
+    void remember_unconfirmed_insert(const statements::entry_texts& entry);
     // Writes a loaded entry over its row once it is sure not to destroy another user's save: the
     // row is read again inside the change and, when it differs from what this window loaded, the
     // user is asked first. False (after any message) when nothing was written.
@@ -112,4 +126,6 @@ private:
     statements::entry_texts stored_version;
     // The texts as the controls showed them right after the window opened its entry.
     statements::entry_texts opened_texts;
+    // The number and texts of a new entry whose commit failed; it may have been stored all the same.
+    std::optional<std::pair<std::int16_t, statements::entry_texts>> unconfirmed_insert;
 };

@@ -16,12 +16,78 @@ constexpr int insert_attempts = 5;
 const QString update_title = QStringLiteral("UPDATE faq SET ...");
 const QString insert_title = QStringLiteral("INSERT INTO faq VALUES(...)");
 
+void show_count_failure(const transaction& sqlca)
+{
+    platform::message_box(QStringLiteral("ERROR!"), QStringLiteral("SELECT (rbr) FROM faq"), sqlca.SQLErrText);
+}
+
+// A column the database held as NULL, which the window shows empty and the user left empty, is
+// written as NULL again; every other text as shown ("" for an empty one).
+QString text_to_write(const QString& shown, const QString& stored, bool loaded)
+{
+    if (shown.isEmpty())
+        return loaded && stored.isNull() ? QString() : QStringLiteral("");
+    return shown;
+}
+
+} // namespace
+
+statements::entry_texts w_main::texts_to_write() const
+{
+    const statements::entry_texts shown = shown_texts();
+    const statements::entry_texts& stored = stored_version;
+    const bool loaded = holds_stored_entry;
+    return {text_to_write(shown.adresa, stored.adresa, loaded), text_to_write(shown.pitanje, stored.pitanje, loaded),
+            text_to_write(shown.proizvod, stored.proizvod, loaded), text_to_write(shown.lot, stored.lot, loaded),
+            text_to_write(shown.odgovor, stored.odgovor, loaded)};
+}
+
+bool w_main::refuse_shared_number(std::int16_t a_rbr, std::int16_t ima)
+{
+    if (ima < 2)
+        return false;
+    platform::message_box(update_title, QStringLiteral("Entry number %1 is carried by %2 entries in the table: saving "
+                                                       "would write this text over all of them. Nothing was saved.")
+                                            .arg(a_rbr)
+                                            .arg(ima));
+    return true;
+}
+
+void w_main::remember_unconfirmed_insert(const statements::entry_texts& entry)
+{
+    // A failed insert or commit may still have stored the new entry (a driver that let the
+    // statement commit on its own, a commit whose answer was lost): the next Save looks first.
+    unconfirmed_insert.emplace(platform::to_integer(sle_rbr->text()), entry);
+}
+
+bool w_main::found_unconfirmed_insert(std::int16_t a_rbr)
+{
+    if (!unconfirmed_insert || unconfirmed_insert->first != a_rbr)
+        return false;
+    transaction& sqlca = *app.sqlca;
+    std::optional<statements::entry_texts> now;
+    statements::select_stored_entry(sqlca, a_rbr, now);
+    sqlca.rollback();
+    if (!now || !statements::same_texts(*now, unconfirmed_insert->second))
+        return false;
+    // The earlier Save did store the entry: from now on the window holds that stored entry.
+    unconfirmed_insert.reset();
+    holds_stored_entry = true;
+    stored_version = *now;
+    platform::message_box(insert_title, QStringLiteral("The earlier Save did store this entry, as entry %1, although "
+                                                       "it was reported as failed. It is not stored a second time.")
+                                            .arg(a_rbr));
+    return true;
+}
+
+namespace {
+
 } // namespace
 
 void w_main::cb_save_clicked()
 {
     std::int16_t a_rbr = platform::to_integer(sle_rbr->text());
-    const statements::entry_texts entry = shown_texts();
+    const statements::entry_texts entry = texts_to_write();
     transaction& sqlca = *app.sqlca;
 
     // An entry without a valid number (none loaded, or the numbering failed on opening) is
@@ -37,13 +103,18 @@ void w_main::cb_save_clicked()
     std::int16_t ima = 0;
     statements::select_count(sqlca, a_rbr, ima);
     if (sqlca.failed()) {
-        platform::message_box(QStringLiteral("ERROR!"), QStringLiteral("SELECT (rbr) FROM faq"));
+        show_count_failure(sqlca);
         // A loaded entry is never taken for a new one on a guess: inserting it would store it
         // twice, or fail on its own number. Nothing is written; the next Save counts again.
         if (holds_stored_entry)
             return;
         ima = 0;
     }
+
+    if (!holds_stored_entry && ima > 0)
+        found_unconfirmed_insert(a_rbr);
+    if (holds_stored_entry && refuse_shared_number(a_rbr, ima))
+        return;
 
     QString statement_title = insert_title;
     if (holds_stored_entry && ima > 0) {
@@ -59,8 +130,10 @@ void w_main::cb_save_clicked()
                 return;
             a_rbr = *number;
         }
-        if (!insert_entry(entry, a_rbr))
+        if (!insert_entry(entry, a_rbr)) {
+            remember_unconfirmed_insert(entry);
             return;
+        }
     }
 
     // A change the database refuses at its commit (a deferred check, a lost connection, a
@@ -68,6 +141,8 @@ void w_main::cb_save_clicked()
     // user's text in the window.
     sqlca.commit();
     if (!sqlca.succeeded()) {
+        if (statement_title == insert_title)
+            remember_unconfirmed_insert(entry);
         show_failure(statement_title, sqlca);
         return;
     }
@@ -95,6 +170,11 @@ bool w_main::write_over_stored_entry(const statements::entry_texts& entry, std::
             // Deleted since the count: stored again under its number, as when the count finds none.
             statement_title = insert_title;
             return insert_entry(entry, a_rbr);
+        }
+        // Nothing to write: the row already holds these values (no version is made of it).
+        if (statements::same_values(*now, entry)) {
+            statement_title = update_title;
+            return true;
         }
         if (statements::same_texts(*now, replaceable) || statements::same_texts(*now, entry)) {
             statement_title = update_title;
@@ -135,7 +215,7 @@ std::optional<std::int16_t> w_main::free_number(std::int16_t taken)
         std::int16_t ima = 0;
         statements::select_count(sqlca, *number, ima);
         if (sqlca.failed()) {
-            platform::message_box(QStringLiteral("ERROR!"), QStringLiteral("SELECT (rbr) FROM faq"));
+            show_count_failure(sqlca);
             return std::nullopt;
         }
         if (ima == 0)

@@ -55,22 +55,31 @@ public:
                 return true;
             }
         }
-        // Longer than the buffer (or not bound): the whole value again, piece by piece.
+        // Longer than the buffer (or not bound): the whole value again. A driver converts a long
+        // value anew from its start at every call: after the first piece the rest comes in one
+        // call when the driver tells its length, in doubling pieces otherwise.
         pieces.clear();
+        SQLLEN piece = buffer_bytes();
         for (;;) {
+            const qsizetype at = pieces.size();
+            pieces.resize(at + piece);
             SQLLEN length = 0;
-            const SQLRETURN result = SQLGetData(statement, number, c_type, buffer.data(), buffer_bytes(), &length);
-            if (result == SQL_NO_DATA)
+            const SQLRETURN result = SQLGetData(statement, number, c_type, pieces.data() + at, piece, &length);
+            if (result == SQL_NO_DATA) {
+                pieces.truncate(at);
                 break;
+            }
             if (!SQL_SUCCEEDED(result))
                 return false;
             if (length == SQL_NULL_DATA)
                 return true;
-            const bool last = result == SQL_SUCCESS || (length != SQL_NO_TOTAL && length < buffer_bytes());
-            pieces.append(bytes(),
-                          last ? length : buffer_bytes() - unit); // the rest of a full buffer is its terminator
-            if (last)
+            const bool known = length != SQL_NO_TOTAL;
+            if (result == SQL_SUCCESS || (known && length < piece)) {
+                pieces.truncate(at + length);
                 break;
+            }
+            pieces.truncate(at + piece - unit); // the rest of a full piece is its terminator
+            piece = known ? length - (piece - unit) + unit : piece * 2;
         }
         value = decoded(pieces.constData(), pieces.size());
         return true;

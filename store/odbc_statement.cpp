@@ -1,6 +1,5 @@
 #include "odbc_statement.h"
 
-#include <iterator>
 #include <sqlext.h>
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC's SQLWCHAR holds UTF-16");
@@ -32,6 +31,12 @@ void odbc_statement::bind(std::int64_t number)
     value.is_big = true;
 }
 
+void odbc_statement::bind_nullable(const QString& text)
+{
+    bind(text);
+    values.back().is_null = text.isNull();
+}
+
 void odbc_statement::bind(const QString& text)
 {
     bound_value& value = values.emplace_back();
@@ -48,12 +53,12 @@ bool odbc_statement::execute(const QString& text)
         ++position;
         SQLRETURN bound = SQL_ERROR;
         if (value.is_text) {
-            value.indicator = SQLLEN(value.text.size()) * SQLLEN(sizeof(SQLWCHAR));
+            value.indicator = value.is_null ? SQL_NULL_DATA : SQLLEN(value.text.size()) * SQLLEN(sizeof(SQLWCHAR));
             // Long texts go as long varchar, which every driver takes at any length.
             bound = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_WCHAR,
                                      value.text.size() > 254 ? SQL_WLONGVARCHAR : SQL_WVARCHAR, 0, 0,
                                      const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(value.text.utf16())),
-                                     value.indicator, &value.indicator);
+                                     value.is_null ? 0 : value.indicator, &value.indicator);
         } else if (value.is_big) {
             bound = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
                                      &value.big_number, 0, &value.indicator);
@@ -106,27 +111,36 @@ bool odbc_statement::number(SQLUSMALLINT column, std::optional<std::int64_t>& va
 
 bool odbc_statement::text(SQLUSMALLINT column, QString& value)
 {
-    value.clear();
-    // Read in pieces: a driver reports the whole length only when it knows it.
-    char16_t buffer[2048];
+    // Read straight into the value. A driver converts a long text anew from its start at every
+    // call, so after the first piece the rest comes in one call when the driver tells its length,
+    // and in pieces that double otherwise: linear time either way.
+    qsizetype size = 0;
+    qsizetype piece = 2048; // code units, the terminator included
     bool null = true;
     for (;;) {
+        value.resize(size + piece);
         SQLLEN length = 0;
-        const SQLRETURN result = SQLGetData(statement, column, SQL_C_WCHAR, buffer, sizeof buffer, &length);
+        const SQLRETURN result = SQLGetData(statement, column, SQL_C_WCHAR, value.data() + size,
+                                            SQLLEN(piece) * SQLLEN(sizeof(char16_t)), &length);
         if (result == SQL_NO_DATA)
             break;
-        if (!SQL_SUCCEEDED(result))
+        if (!SQL_SUCCEEDED(result)) {
+            value.clear();
             return fail(SQL_HANDLE_STMT, statement, "Unable to fetch next");
+        }
         if (length == SQL_NULL_DATA)
             break;
         null = false;
-        const qsizetype capacity = qsizetype(std::size(buffer)) - 1; // the rest is the terminator
-        const bool last =
-            result == SQL_SUCCESS || (length != SQL_NO_TOTAL && length / SQLLEN(sizeof(char16_t)) <= capacity);
-        value.append(reinterpret_cast<const QChar*>(buffer), last ? length / SQLLEN(sizeof(char16_t)) : capacity);
-        if (last)
+        const bool known = length != SQL_NO_TOTAL;
+        const qsizetype rest = known ? qsizetype(length / SQLLEN(sizeof(char16_t))) : 0; // before this call
+        if (result == SQL_SUCCESS || (known && rest < piece)) {
+            size += rest;
             break;
+        }
+        size += piece - 1; // the rest of a full piece is its terminator
+        piece = known ? rest - (piece - 1) + 1 : piece * 2;
     }
+    value.resize(size);
     // A null column reads as a null QString, an empty one as "".
     if (null)
         value = QString();

@@ -28,6 +28,8 @@ public:
     void bind(std::int32_t number);
     void bind(std::int64_t number);
     void bind(const QString& text);
+    // The same, except that a null QString binds as NULL.
+    void bind_nullable(const QString& text);
 
     // Runs the text with the values bound so far. "No data" (an update or delete that met no
     // row) is a success.
@@ -55,6 +57,7 @@ private:
         SQLBIGINT big_number = 0;
         SQLLEN indicator = 0;
         bool is_text = false;
+        bool is_null = false;
         bool is_big = false;
     };
 

@@ -80,6 +80,13 @@ bool same_texts(const entry_texts& a, const entry_texts& b)
            && a.odgovor == b.odgovor;
 }
 
+bool same_values(const entry_texts& a, const entry_texts& b)
+{
+    const auto same = [](const QString& x, const QString& y) { return x == y && x.isNull() == y.isNull(); };
+    return same(a.adresa, b.adresa) && same(a.pitanje, b.pitanje) && same(a.proizvod, b.proizvod) && same(a.lot, b.lot)
+           && same(a.odgovor, b.odgovor);
+}
+
 QString with_placeholders(QStringView system_text)
 {
     QString result;
@@ -108,6 +115,16 @@ void select_max_rbr(transaction& sqlca, std::optional<int>& broj)
         });
 }
 
+void select_lowest_free_rbr(transaction& sqlca, std::optional<int>& broj)
+{
+    static const QString text = QString::fromUtf16(lowest_free_rbr);
+    single_value(
+        sqlca, text, [](odbc_statement&) {},
+        [&](std::optional<std::int64_t> value) {
+            broj = value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
+        });
+}
+
 void select_count(transaction& sqlca, std::int16_t a_rbr, std::int16_t& ima)
 {
     static const QString text = with_placeholders(count_rbr);
@@ -120,11 +137,11 @@ void update_entry(transaction& sqlca, const entry_texts& entry, std::int16_t a_r
 {
     static const QString text = with_placeholders(update_entry_text);
     run_change(sqlca, text, [&](odbc_statement& statement) {
-        statement.bind(entry.adresa);
-        statement.bind(entry.pitanje);
-        statement.bind(entry.proizvod);
-        statement.bind(entry.lot);
-        statement.bind(entry.odgovor);
+        statement.bind_nullable(entry.adresa);
+        statement.bind_nullable(entry.pitanje);
+        statement.bind_nullable(entry.proizvod);
+        statement.bind_nullable(entry.lot);
+        statement.bind_nullable(entry.odgovor);
         statement.bind(a_rbr);
     });
 }
@@ -134,12 +151,12 @@ void insert_entry(transaction& sqlca, std::int16_t a_rbr, const entry_texts& ent
     static const QString text = with_placeholders(insert_entry_text);
     run_change(sqlca, text, [&](odbc_statement& statement) {
         statement.bind(a_rbr);
-        statement.bind(entry.adresa);
-        statement.bind(entry.pitanje);
+        statement.bind_nullable(entry.adresa);
+        statement.bind_nullable(entry.pitanje);
         statement.bind(datum);
-        statement.bind(entry.proizvod);
-        statement.bind(entry.lot);
-        statement.bind(entry.odgovor);
+        statement.bind_nullable(entry.proizvod);
+        statement.bind_nullable(entry.lot);
+        statement.bind_nullable(entry.odgovor);
     });
 }
 

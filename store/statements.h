@@ -29,6 +29,12 @@ inline constexpr char16_t delete_entry_text[] = u"DELETE FROM faq WHERE rbr =0 "
 inline constexpr char16_t stored_entry_text[] =
     u"SELECT adresa, pitanje, proizvod, lot, odgovor FROM faq WHERE rbr =0 ";
 inline constexpr char16_t row_lock_clause[] = u"FOR UPDATE ";
+// The lowest entry number no row carries (1 to 32767), for a table whose largest number leaves
+// none above it; NULL when every number is taken.
+inline constexpr char16_t lowest_free_rbr[] =
+    u"SELECT CASE WHEN 1 NOT IN ( SELECT rbr FROM faq WHERE rbr IS NOT NULL ) THEN 1 "
+    u"ELSE ( SELECT MIN ( rbr ) + 1 FROM faq WHERE rbr >= 1 AND rbr < 32767 "
+    u"AND rbr + 1 NOT IN ( SELECT rbr FROM faq WHERE rbr IS NOT NULL ) ) END";
 
 // A statement text with each parameter marker replaced by "?", spacing kept.
 QString with_placeholders(QStringView system_text);
@@ -45,6 +51,8 @@ struct entry_texts {
 
 // The five texts are equal, one for one.
 bool same_texts(const entry_texts& a, const entry_texts& b);
+// The same, and a NULL (a null QString) is only the same as a NULL.
+bool same_values(const entry_texts& a, const entry_texts& b);
 
 // One row of the result list.
 struct list_row {
@@ -56,12 +64,15 @@ struct list_row {
 // The largest stored number; broj gets no value for an empty table and keeps its value when
 // the statement fails.
 void select_max_rbr(transaction& sqlca, std::optional<int>& broj);
+// The lowest free number; broj gets no value when none is free.
+void select_lowest_free_rbr(transaction& sqlca, std::optional<int>& broj);
 
 // How many rows carry the number; ima keeps its value when the statement fails.
 void select_count(transaction& sqlca, std::int16_t a_rbr, std::int16_t& ima);
 
 // Changes; a failed change is rolled back at once, keeping its error report. A change is never
-// run again on a new connection: its loss is reported by the commit.
+// run again on a new connection: its loss is reported by the commit. A null text of the entry
+// is written as NULL (a column left as the database held it).
 void update_entry(transaction& sqlca, const entry_texts& entry, std::int16_t a_rbr);
 void insert_entry(transaction& sqlca, std::int16_t a_rbr, const entry_texts& entry, const QString& datum);
 void delete_entry(transaction& sqlca, std::int16_t rbr);

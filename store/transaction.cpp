@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "durable_commits.h"
+#include "odbc_statement.h"
+#include "read_only_open.h"
 #include "session_identity.h"
 
 namespace {
@@ -55,6 +57,7 @@ void transaction::connect()
     lost = false;
     change_pending = false;
     const connect_settings settings = parse_connect_string(DBParm);
+    read_only.reset();
     link.reset();
     connect_string = odbc_connect_string(settings.dsn, settings.uid, settings.pwd);
     if (const std::optional<store_error> error = session.open(connect_string)) {
@@ -67,8 +70,29 @@ void transaction::connect()
     // Reads run on their own until a change opens a transaction.
     set_driver_autocommit(true);
     note_database();
+    if (!open_read_only(settings))
+        return;
     prepare_session();
     report_success();
+}
+
+bool transaction::open_read_only(const connect_settings& settings)
+{
+    read_only = sqlite ? read_only_open::check(database_file) : std::nullopt;
+    if (!read_only || read_only->connect_attributes.isEmpty())
+        return true;
+    link.reset();
+    // A reconnection opens the database read-only again.
+    connect_string = odbc_connect_string(settings.dsn + read_only->connect_attributes, settings.uid, settings.pwd);
+    if (const std::optional<store_error> error = session.open(connect_string)) {
+        connect_error = error->text;
+        report_failure(connect_error);
+        return false;
+    }
+    link.reset(session.handle());
+    set_driver_autocommit(true);
+    note_database();
+    return true;
 }
 
 void transaction::disconnect()
@@ -151,6 +175,8 @@ void transaction::note_database()
     const SQLHDBC connection = odbc_handle();
     sqlite = is_sqlite(connection);
     database_file = sqlite ? sqlite_database_file(connection) : QString();
+    if (sqlite && read_only)
+        database_file = read_only->file; // the driver names the read-only opening's URI
     database_file_identity = identify_file(database_file);
 }
 
@@ -177,6 +203,10 @@ void transaction::run_read(const std::function<void(odbc_connection&)>& read)
 
 odbc_connection* transaction::begin_change()
 {
+    if (read_only) {
+        report_failure(read_only_open::refusal(read_only->file));
+        return nullptr;
+    }
     odbc_connection* connection = statement_connection();
     if (connection != nullptr && !AutoCommit && !change_pending)
         set_driver_autocommit(false);
@@ -200,11 +230,36 @@ void transaction::change_failed(const store_error& error)
     }
     const long code = SQLCode;
     const QString text = SQLErrText;
-    if (end_transaction(SQL_ROLLBACK))
-        set_driver_autocommit(true);
+    end_failed_transaction();
     change_pending = false;
     SQLCode = code;
     SQLErrText = text;
+}
+
+void transaction::end_failed_transaction()
+{
+    // A database that gave up the transaction itself (SQLite on a full disk) refuses the rollback
+    // too, and its driver may still think a transaction is open: it would then let every later
+    // statement commit on its own. Only a new connection is sure to be in a known state.
+    if (end_transaction(SQL_ROLLBACK) || end_driver_transaction())
+        set_driver_autocommit(true);
+    else
+        lost = true;
+}
+
+bool transaction::end_driver_transaction()
+{
+    // The SQLite driver keeps its own note of an open transaction, which only a rollback that
+    // succeeds clears (until then it can neither start a transaction nor disconnect). A
+    // transaction begun by hand gives that rollback something to end.
+    if (!sqlite)
+        return false;
+    {
+        odbc_statement begin(link);
+        if (!begin.execute(QStringLiteral("BEGIN")))
+            return false;
+    }
+    return SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, odbc_handle(), SQL_ROLLBACK));
 }
 
 bool transaction::end_transaction(SQLSMALLINT completion)
@@ -255,8 +310,7 @@ void transaction::commit()
     // change is not committed later with another one, keeping the report of the refusal.
     const long code = SQLCode;
     const QString text = SQLErrText;
-    if (end_transaction(SQL_ROLLBACK))
-        set_driver_autocommit(true);
+    end_failed_transaction();
     SQLCode = code;
     SQLErrText = text;
 }

@@ -29,6 +29,9 @@
 #include "odbc_connection.h"
 #include "odbc_error.h"
 #include "odbc_link.h"
+#include "read_only_open.h"
+
+struct connect_settings;
 
 class transaction {
 public:
@@ -96,12 +99,20 @@ private:
     // (one attempt) unless a change still waits on the lost one. nullptr when none.
     odbc_connection* statement_connection();
     bool reopen();
+    // Opens the connection again, read-only, when the SQLite file it reached is read-only for
+    // this user (read_only_open.h); false (reported) when that fails.
+    bool open_read_only(const connect_settings& settings);
     // Settings of a new connection: who works in it (session_identity.h), durable commits on
     // SQLite (durable_commits.h).
     void prepare_session();
     void set_driver_autocommit(bool on);
     // SQLEndTran; false (with the failure reported) when it failed.
     bool end_transaction(SQLSMALLINT completion);
+    // Rolls back after a failed change or commit; when even that fails, the next statement runs
+    // on a new connection.
+    void end_failed_transaction();
+    // Clears the SQLite driver's note of a transaction that the database itself has ended.
+    bool end_driver_transaction();
     void report_failure(const QString& text);
     QString unusable_text() const;
     // Notes which database the new connection reaches (and, for SQLite, which file).
@@ -124,6 +135,8 @@ private:
     bool sqlite = false;
     QString database_file;
     std::optional<file_identity> database_file_identity;
+    // The data source's database was opened read-only: changes are refused without a try.
+    std::optional<read_only_open::database> read_only;
 };
 
 // The DSN, user and password inside "ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'".

@@ -66,8 +66,8 @@ void tst_platform::layout_units_round_trip()
 void tst_platform::message_box_handler_is_restored()
 {
     QStringList seen;
-    auto previous =
-        platform::set_message_box_handler([&](const QString& title, const QString& text) { seen << title << text; });
+    auto previous = platform::set_message_box_handler(
+        [&](const QString& title, const QString& text, const QString&) { seen << title << text; });
     platform::message_box(QStringLiteral("Error"), QStringLiteral("Database error. NewID failed."));
     platform::set_message_box_handler(std::move(previous));
     QCOMPARE(seen, (QStringList{QStringLiteral("Error"), QStringLiteral("Database error. NewID failed.")}));

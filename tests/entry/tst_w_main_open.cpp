@@ -191,7 +191,7 @@ void tst_w_main_open::numbering()
 void tst_w_main_open::numbering_stops_at_32767()
 {
     message_recorder messages;
-    insert_entry(32767, QStringLiteral("last"));
+    fixture->insert_every_number();
     client c;
     w_main* w = c.open_entry(QStringLiteral("0"));
     QCOMPARE(messages.boxes.size(), 1);

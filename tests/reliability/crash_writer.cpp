@@ -39,7 +39,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     const int first = argc > 1 ? std::atoi(argv[1]) : 0;
     // Any message box means a save failed: that is a fault of its own, not a crash.
-    platform::set_message_box_handler([](const QString& title, const QString& text) {
+    platform::set_message_box_handler([](const QString& title, const QString& text, const QString&) {
         std::fprintf(stderr, "message box [%s] %s\n", qPrintable(title), qPrintable(text));
         std::exit(3);
     });

@@ -1,10 +1,16 @@
-// A SQLite file the user may read but not write: the program lists and loads entries, and every
-// change is refused with the database's message while the window keeps what the user typed.
+// A SQLite file the user may read but not write, or a file in a folder the user cannot write
+// (where WAL mode needs its -wal and -shm files): the program lists and loads entries, and every
+// change is refused with words that say the database is read-only and where, while the window
+// keeps what the user typed.
 // Runs without root's power to ignore file modes (see without_file_override).
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <memory>
 
+#include "odbc_statement.h"
+#include "private_odbc.h"
 #include "window_driver.h"
 
 using test_support::client;
@@ -27,6 +33,7 @@ private slots:
         QVERIFY2(!probe.open(QIODevice::ReadWrite), "the test process can still write the read-only file");
     }
     void changes_are_refused_and_the_text_stays();
+    void database_in_a_read_only_folder_is_read();
 };
 
 void tst_read_only::changes_are_refused_and_the_text_stays()
@@ -50,7 +57,8 @@ void tst_read_only::changes_are_refused_and_the_text_stays()
     window->cb_save_clicked();
     QCOMPARE(boxes.boxes.size(), 1);
     QCOMPARE(boxes.boxes.first().title, QStringLiteral("UPDATE faq SET ..."));
-    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("readonly")), qPrintable(boxes.summary()));
+    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("%1 is read-only").arg(fixture->database_file())),
+             qPrintable(boxes.summary()));
     QVERIFY(user.app.w_main);
     QCOMPARE(window->mle_odgovor->text(), typed);
     boxes.boxes.clear();
@@ -86,6 +94,52 @@ void tst_read_only::changes_are_refused_and_the_text_stays()
         QCOMPARE(after[i].odgovor, before[i].odgovor);
         QCOMPARE(after[i].pitanje, before[i].pitanje);
     }
+}
+
+// A copy of the database, in WAL mode, alone in a folder that refuses this process's writes: no
+// -wal or -shm file is there, and none can be made.
+void tst_read_only::database_in_a_read_only_folder_is_read()
+{
+    const int stored = fixture->count();
+    // A data source of its own: unixODBC keeps the settings of one it has read.
+    test_support::private_odbc own;
+    const QString source = QStringLiteral("FAQ_COPY");
+    const QString folder = own.folder() + QStringLiteral("/read-only folder");
+    const QString file = folder + QStringLiteral("/faq.db");
+    QVERIFY(QDir().mkpath(folder));
+    fixture->exec(QStringLiteral("VACUUM INTO '%1'").arg(file));
+    own.write(source, QStringLiteral("SQLite3"), {QStringLiteral("Database=") + file});
+    {
+        transaction wal(QStringLiteral("wal"));
+        wal.DBParm = QStringLiteral("ConnectString='DSN=%1;UID=mirt;PWD=mirt'").arg(source);
+        wal.connect();
+        wal.run_read([&](odbc_connection& connection) {
+            odbc_statement statement(connection);
+            QVERIFY(statement.execute(QStringLiteral("PRAGMA journal_mode = WAL")));
+        });
+    }
+    QVERIFY(!QFile::exists(file + QStringLiteral("-shm")));
+    const auto read_only = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    QVERIFY(QFile::setPermissions(folder, read_only | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
+    QVERIFY(QFile::setPermissions(file, read_only));
+    const auto writable_again = qScopeGuard([&] {
+        QFile::setPermissions(folder, read_only | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(file, read_only | QFile::WriteOwner);
+    });
+
+    message_recorder boxes;
+    client user(client::with_search_window, source);
+    user.search_for();
+    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+    QCOMPARE(user.listed_rows(), stored);
+    w_main* window = user.view(fixture->rows().front().rbr);
+    QCOMPARE(window->mle_question->text(), fixture->rows().front().pitanje);
+    window->mle_odgovor->setPlainText(QStringLiteral("An answer the folder cannot take."));
+    window->cb_save_clicked();
+    QCOMPARE(boxes.titles(), QStringList{QStringLiteral("UPDATE faq SET ...")});
+    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("%1 is read-only").arg(file)),
+             qPrintable(boxes.summary()));
+    QCOMPARE(window->mle_odgovor->text(), QStringLiteral("An answer the folder cannot take."));
 }
 
 TARVO_TEST_MAIN(tst_read_only)

@@ -34,16 +34,6 @@ inline void write_file(const QString& path, const QString& text)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-// The drivers as Debian registers them (odbcinst.ini) and no system data source (odbc.ini), in
-// the folder that ODBCSYSINI names.
-inline void write_driver_definitions(const QString& folder)
-{
-    write_file(folder + QStringLiteral("/odbcinst.ini"),
-               QStringLiteral("[SQLite3]\nDriver=%1\n")
-                   .arg(test_support::odbc_driver_path(QStringLiteral("libsqlite3odbc.so"))));
-    write_file(folder + QStringLiteral("/odbc.ini"), QString());
-}
-
 inline QString script(const QString& name) { return test_support::source_dir() + QStringLiteral("/scripts/") + name; }
 
 // The drivers as Debian registers them (odbcinst.ini in `folder`), without psqlODBC's log file

@@ -161,6 +161,12 @@ void faq_fixture::insert_question(int rbr, const QString& pitanje, const QString
            QStringLiteral("answer"));
 }
 
+void faq_fixture::insert_every_number()
+{
+    exec(QStringLiteral("INSERT INTO faq (rbr) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                        "WHERE i < 32767) SELECT i FROM n"));
+}
+
 void faq_fixture::load_sample_entries() { run_script(source_dir() + QStringLiteral("/db/sample-entries.sql")); }
 
 std::vector<faq_fixture::row> faq_fixture::rows()

@@ -6,11 +6,12 @@ namespace test_support {
 
 message_recorder::message_recorder()
 {
-    previous = platform::set_message_box_handler([this](const QString& title, const QString& text) {
-        boxes.append({title, text});
-        if (action && title == trigger)
-            std::exchange(action, nullptr)();
-    });
+    previous =
+        platform::set_message_box_handler([this](const QString& title, const QString& text, const QString& details) {
+            boxes.append({title, text, details});
+            if (action && title == trigger)
+                std::exchange(action, nullptr)();
+        });
 }
 
 message_recorder::~message_recorder() { platform::set_message_box_handler(std::move(previous)); }

@@ -16,6 +16,7 @@ public:
     struct box {
         QString title;
         QString text;
+        QString details; // behind "Show Details..."
     };
 
     message_recorder();

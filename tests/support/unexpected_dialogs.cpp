@@ -74,7 +74,7 @@ void watch_modal_windows()
 
 void guard_against_unexpected_dialogs()
 {
-    platform::set_message_box_handler([](const QString& title, const QString& text) {
+    platform::set_message_box_handler([](const QString& title, const QString& text, const QString&) {
         fail_now(QStringLiteral("unexpected message box [%1] %2").arg(title, text));
     });
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
