@@ -39,6 +39,8 @@ public:
     // Lists the earlier versions of the stored entry the window shows; a version the user takes
     // replaces the texts in the fields, for Save to store.
     void cb_history_clicked();
+    // Prints the entry as the window shows it, through the print dialog (which also saves PDF).
+    void cb_print_clicked();
     // Puts a version's texts into the fields; the number and the stored entry stay as they are.
     void take_version(const statements::entry_texts& version);
 
@@ -67,6 +69,8 @@ public:
     // Beyond the form's own controls: the history of the entry, in the free space at the bottom
     // left (Ctrl+H).
     QPushButton* cb_history = nullptr;
+    // Beside it: printing the entry (Ctrl+P).
+    QPushButton* cb_print = nullptr;
 
 signals:
     // The entry is stored and committed under number rbr, just before the window closes.

@@ -41,6 +41,8 @@ public:
     // after a restore the status line says under which number it came back, and the list is
     // refreshed.
     void deleted_entries();
+    // Writes the listed entries, all their columns, to a CSV file the user names (w_search_export.cpp).
+    void export_listed();
 
     // Controls, in creation order.
     QGroupBox* gb_1 = nullptr;
@@ -64,6 +66,7 @@ public:
 
     // "Deleted entries…": in the list's context menu and on Ctrl+U anywhere in the window.
     QAction* act_deleted = nullptr;
+    QAction* act_export = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
