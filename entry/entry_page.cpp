@@ -34,9 +34,11 @@ void add_field(QTextCursor& cursor, const QString& caption, const QString& text,
 std::unique_ptr<QTextDocument> compose(const entry& shown)
 {
     auto document = std::make_unique<QTextDocument>();
-    // Liberation Serif has every Croatian letter; characters it lacks (emoji) come from the
-    // fallback fonts the system has for them.
-    document->setDefaultFont(QFont(QStringLiteral("Liberation Serif"), 11));
+    // Liberation Serif has every Croatian letter; Symbola the emoji (outlines, which a PDF keeps
+    // as text; the colour emoji fonts are pictures).
+    QFont font(QStringLiteral("Liberation Serif"), 11);
+    font.setFamilies({QStringLiteral("Liberation Serif"), QStringLiteral("Symbola")});
+    document->setDefaultFont(font);
     document->setDocumentMargin(0);
     QTextCursor cursor(document.get());
 
@@ -44,7 +46,7 @@ std::unique_ptr<QTextDocument> compose(const entry& shown)
     title.setFontPointSize(16);
     title.setFontWeight(QFont::Bold);
     QTextCharFormat label;
-    label.setFontFamilies({QStringLiteral("Liberation Sans")});
+    label.setFontFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Symbola")});
     label.setFontPointSize(9);
     label.setFontWeight(QFont::Bold);
     QTextCharFormat text;

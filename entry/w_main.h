@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "entry_page.h"
 #include "statements.h"
 
 class QGroupBox;
@@ -41,6 +42,9 @@ public:
     void cb_history_clicked();
     // Prints the entry as the window shows it, through the print dialog (which also saves PDF).
     void cb_print_clicked();
+    // The entry as Print… puts it on paper: the texts on screen, with its number and the date it
+    // was stored under (today's for a new entry).
+    entry_page::entry printed_entry() const;
     // Puts a version's texts into the fields; the number and the stored entry stay as they are.
     void take_version(const statements::entry_texts& version);
 

@@ -28,16 +28,18 @@ QString entry_date(transaction& sqlca, bool stored, std::int16_t rbr)
 
 } // namespace
 
-void w_main::cb_print_clicked()
+entry_page::entry w_main::printed_entry() const
 {
     const statements::entry_texts texts = shown_texts();
-    const entry_page::entry shown{sle_rbr->text(),
-                                  entry_date(*app.sqlca, holds_stored_entry, platform::to_integer(sle_rbr->text())),
-                                  texts.pitanje,
-                                  texts.proizvod,
-                                  texts.lot,
-                                  texts.adresa,
-                                  texts.odgovor};
+    return {sle_rbr->text(), entry_date(*app.sqlca, holds_stored_entry, platform::to_integer(sle_rbr->text())),
+            texts.pitanje,   texts.proizvod,
+            texts.lot,       texts.adresa,
+            texts.odgovor};
+}
+
+void w_main::cb_print_clicked()
+{
+    const entry_page::entry shown = printed_entry();
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("FAQ entry %1").arg(shown.rbr));
     QPrintDialog dialog(&printer, this);

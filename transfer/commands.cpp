@@ -54,7 +54,8 @@ int bring_in(std::vector<import_plan::candidate> candidates, QStringList problem
         target.rollback();
         return database_failure(QStringLiteral("cannot read the entries of \"%1\"").arg(options.data_source), *error);
     }
-    const import_plan::plan plan = import_plan::make(std::move(candidates), taken, options.renumber, std::move(problems));
+    const import_plan::plan plan =
+        import_plan::make(std::move(candidates), taken, options.renumber, std::move(problems));
     if (!plan.problems.isEmpty()) {
         target.rollback();
         complain(QStringLiteral("nothing was imported: %1 has %2 problem(s):").arg(source).arg(plan.problems.size()));
@@ -78,7 +79,8 @@ int bring_in(std::vector<import_plan::candidate> candidates, QStringList problem
             if (const auto error = faq_rows::insert(target.connection(), row)) {
                 target.rollback();
                 return database_failure(
-                    QStringLiteral("nothing was imported: the entry numbered %1 could not be added").arg(row.rbr), *error);
+                    QStringLiteral("nothing was imported: the entry numbered %1 could not be added").arg(row.rbr),
+                    *error);
             }
             shown.step();
         }
@@ -147,8 +149,9 @@ int export_entries(const QString& data_source, bool with_history, const QString&
         complain(QStringLiteral("cannot write %1: %2").arg(file, out.errorString()));
         return failed;
     }
-    say(with_history ? QStringLiteral("Exported %1 entries and %2 versions to %3.").arg(*entries).arg(*versions).arg(file)
-                     : QStringLiteral("Exported %1 entries to %2.").arg(*entries).arg(file));
+    say(with_history
+            ? QStringLiteral("Exported %1 entries and %2 versions to %3.").arg(*entries).arg(*versions).arg(file)
+            : QStringLiteral("Exported %1 entries to %2.").arg(*entries).arg(file));
     return done;
 }
 

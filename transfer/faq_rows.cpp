@@ -45,8 +45,8 @@ std::optional<store_error> read_all(odbc_connection& connection, const QString& 
 
 const QStringList& column_names()
 {
-    static const QStringList names{QStringLiteral("rbr"),      QStringLiteral("adresa"), QStringLiteral("pitanje"),
-                                   QStringLiteral("datum"),    QStringLiteral("proizvod"), QStringLiteral("lot"),
+    static const QStringList names{QStringLiteral("rbr"),    QStringLiteral("adresa"),   QStringLiteral("pitanje"),
+                                   QStringLiteral("datum"),  QStringLiteral("proizvod"), QStringLiteral("lot"),
                                    QStringLiteral("odgovor")};
     return names;
 }
@@ -95,8 +95,7 @@ std::optional<store_error> read_entries(odbc_connection& connection, const std::
     return std::nullopt;
 }
 
-std::optional<store_error> read_versions(odbc_connection& connection,
-                                         const std::function<void(const version&)>& each)
+std::optional<store_error> read_versions(odbc_connection& connection, const std::function<void(const version&)>& each)
 {
     version row;
     const QString text = QStringLiteral("SELECT rbr, adresa, pitanje, datum, proizvod, lot, odgovor, version, "

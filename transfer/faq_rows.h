@@ -38,8 +38,7 @@ std::optional<store_error> read_entries(odbc_connection& connection, const std::
 std::optional<store_error> read_entries(odbc_connection& connection, const std::vector<int>& numbers,
                                         std::vector<entry>& rows);
 // Every kept version, in the order the changes were made.
-std::optional<store_error> read_versions(odbc_connection& connection,
-                                         const std::function<void(const version&)>& each);
+std::optional<store_error> read_versions(odbc_connection& connection, const std::function<void(const version&)>& each);
 
 // The numbers rows carry now.
 std::optional<store_error> read_numbers(odbc_connection& connection, std::vector<int>& numbers);

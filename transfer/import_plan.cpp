@@ -57,7 +57,10 @@ std::vector<candidate> read_csv(QByteArrayView data, const QString& encoding, co
         const csv::record& record = records[r];
         const QString place = line_place(record.line);
         if (record.fields.size() != header.fields.size()) {
-            problems << place + QStringLiteral(": %1 fields, the header has %2").arg(record.fields.size()).arg(header.fields.size());
+            problems << place
+                            + QStringLiteral(": %1 fields, the header has %2")
+                                  .arg(record.fields.size())
+                                  .arg(header.fields.size());
             continue;
         }
         QStringList texts;
@@ -152,8 +155,8 @@ plan make(std::vector<candidate> candidates, const std::vector<int>& taken, bool
             }
             in_use.insert(*number);
             new_number.insert(found, *number);
-            result.renumbered << found->place
-                                     + QStringLiteral(": the number %1 is taken, added as %2").arg(*found->rbr).arg(*number);
+            result.renumbered
+                << found->place + QStringLiteral(": the number %1 is taken, added as %2").arg(*found->rbr).arg(*number);
         }
     if (!result.problems.isEmpty())
         return result;

@@ -14,10 +14,10 @@ namespace import_plan {
 
 // An entry to bring in, before its number is checked.
 struct candidate {
-    QString place;              // "line 12", "row 3": where it was found, for the messages
-    std::optional<qint64> rbr;  // no value when the number is not a whole number
-    QString rbr_text;           // as written, for the messages
-    faq_rows::entry entry;      // the texts (rbr is set by the plan)
+    QString place;             // "line 12", "row 3": where it was found, for the messages
+    std::optional<qint64> rbr; // no value when the number is not a whole number
+    QString rbr_text;          // as written, for the messages
+    faq_rows::entry entry;     // the texts (rbr is set by the plan)
 };
 
 struct plan {

@@ -45,12 +45,11 @@ int main(int argc, char* argv[])
     QString from;
     QStringList files;
     // Options that are allowed with the command, and those that take a value.
-    const QStringList allowed = command == QStringLiteral("export")   ? QStringList{"--data-source", "--history"}
-                                : command == QStringLiteral("import") ? QStringList{"--data-source", "--encoding",
-                                                                                    "--dry-run", "--renumber"}
-                                : command == QStringLiteral("copy")
-                                    ? QStringList{"--from", "--to", "--dry-run", "--renumber"}
-                                    : QStringList{};
+    const QStringList allowed =
+        command == QStringLiteral("export")   ? QStringList{"--data-source", "--history"}
+        : command == QStringLiteral("import") ? QStringList{"--data-source", "--encoding", "--dry-run", "--renumber"}
+        : command == QStringLiteral("copy")   ? QStringList{"--from", "--to", "--dry-run", "--renumber"}
+                                              : QStringList{};
     if (allowed.isEmpty())
         return wrong_use(QStringLiteral("\"%1\" is not a command").arg(command));
     for (qsizetype i = 0; i < arguments.size(); ++i) {

@@ -13,9 +13,6 @@ QString dsn_setting(const QString& data_source, const char* key)
     return QString::fromUtf8(value);
 }
 
-// Braces keep a value with ';' or '=' in one piece; a closing brace inside is doubled.
-QString quoted(const QString& value) { return u'{' + QString(value).replace(u'}', QStringLiteral("}}")) + u'}'; }
-
 } // namespace
 
 odbc_session::~odbc_session()
@@ -31,21 +28,24 @@ odbc_session::~odbc_session()
 
 std::optional<store_error> odbc_session::open(const QString& data_source)
 {
+    if (data_source.contains(u';') || data_source.contains(u'='))
+        return store_error{QString(), QStringLiteral("A data source name holds no ';' or '='.")};
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment))
-        || !SQL_SUCCEEDED(SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION,
-                                        reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)))
+        || !SQL_SUCCEEDED(
+            SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)))
         return store_error{QString(), QStringLiteral("The ODBC driver manager cannot be used.")};
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, environment, &dbc)))
         return odbc_diagnostics(SQL_HANDLE_ENV, environment, QStringLiteral("Unable to allocate connection"));
 
-    QString text = QStringLiteral("DSN=") + quoted(data_source);
+    // The data source's name as it stands: the driver manager takes it so, without braces.
+    QString text = QStringLiteral("DSN=") + data_source;
     const bool own_user = !dsn_setting(data_source, "UID").isEmpty() || !dsn_setting(data_source, "Username").isEmpty()
                           || !dsn_setting(data_source, "User").isEmpty();
     if (!own_user)
         text += QStringLiteral(";UID=mirt;PWD=mirt");
-    const SQLRETURN result = SQLDriverConnectW(dbc, nullptr,
-                                               const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(text.utf16())),
-                                               SQLSMALLINT(text.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN result =
+        SQLDriverConnectW(dbc, nullptr, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(text.utf16())),
+                          SQLSMALLINT(text.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(result))
         return odbc_diagnostics(SQL_HANDLE_DBC, dbc, QStringLiteral("Unable to connect"));
     connected = true;

@@ -33,6 +33,7 @@ void progress::show()
     if (!on_terminal)
         return;
     shown = done;
-    std::fprintf(stderr, "\r%s: %lld of %lld", qPrintable(label), static_cast<long long>(done), static_cast<long long>(all));
+    std::fprintf(stderr, "\r%s: %lld of %lld", qPrintable(label), static_cast<long long>(done),
+                 static_cast<long long>(all));
     std::fflush(stderr);
 }
