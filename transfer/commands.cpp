@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <cstdio>
+#include <sqlext.h>
 
 #include "csv.h"
 #include "faq_rows.h"
@@ -103,7 +104,10 @@ int export_entries(const QString& data_source, bool with_history, const QString&
     odbc_session session;
     if (const auto error = session.open(data_source))
         return database_failure(QStringLiteral("cannot open the data source \"%1\"").arg(data_source), *error);
-    // One transaction: the entries and the versions as they are at one moment.
+    // One transaction that sees the entries and the versions as they are at one moment (a
+    // driver that offers no such level keeps its own, which on SQLite is already one snapshot).
+    SQLSetConnectAttr(session.connection().handle(), SQL_ATTR_TXN_ISOLATION,
+                      reinterpret_cast<SQLPOINTER>(SQL_TXN_REPEATABLE_READ), SQL_IS_UINTEGER);
     if (const auto error = session.begin())
         return database_failure(QStringLiteral("cannot begin the export"), *error);
     store_error error;
