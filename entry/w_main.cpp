@@ -153,8 +153,8 @@ void w_main::create()
 
 void w_main::set_tab_order()
 {
-    const QList<QWidget*> order{mle_adresa, mle_question, em_lot,  em_proizvod, mle_odgovor,
-                                cb_edit,    cb_save,      sle_rbr, cb_close,    cb_history, cb_print};
+    const QList<QWidget*> order{mle_adresa, mle_question, em_lot,   em_proizvod, mle_odgovor, cb_edit,
+                                cb_save,    sle_rbr,      cb_close, cb_history,  cb_print};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     mle_adresa->setFocus();

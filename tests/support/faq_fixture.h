@@ -64,7 +64,10 @@ public:
     void exec(const QString& statement);
 
     // A second data source beside "FAQ": the SQLite database in `file`.
-    void add_sqlite_source(const QString& name, const QString& file) { odbc->add(name, QStringLiteral("SQLite3"), {QStringLiteral("Database=") + file}); }
+    void add_sqlite_source(const QString& name, const QString& file)
+    {
+        odbc->add(name, QStringLiteral("SQLite3"), {QStringLiteral("Database=") + file});
+    }
 
     backend which() const { return kind; }
     // The SQLite file (empty for PostgreSQL).
