@@ -129,6 +129,13 @@ void w_main::create()
     cb_history->setText(QStringLiteral("History…"));
     connect(cb_history, &QPushButton::clicked, this, &w_main::cb_history_clicked);
 
+    // Beside "History…", in the same row.
+    cb_print = make<QPushButton>(this, "cb_print", arial_10(), 1051, 1804, 411, 108);
+    cb_print->setText(QStringLiteral("Print…"));
+    cb_print->setAccessibleName(QStringLiteral("Print"));
+    cb_print->setToolTip(QStringLiteral("Print the entry, or save it as a PDF file (Ctrl+P)"));
+    connect(cb_print, &QPushButton::clicked, this, &w_main::cb_print_clicked);
+
     set_tab_order();
 
     // Each caption names its field for a screen reader.
@@ -153,16 +160,19 @@ void w_main::create()
     platform::press_with_enter(cb_save);
     platform::press_with_enter(cb_close);
     platform::press_with_enter(cb_history);
+    platform::press_with_enter(cb_print);
     auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
     connect(save, &QShortcut::activated, cb_save, &QPushButton::click);
     auto* history = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
     connect(history, &QShortcut::activated, cb_history, &QPushButton::click);
+    auto* print = new QShortcut(QKeySequence(QKeySequence::Print), this);
+    connect(print, &QShortcut::activated, cb_print, &QPushButton::click);
 }
 
 void w_main::set_tab_order()
 {
-    const QList<QWidget*> order{mle_adresa, mle_question, em_lot,  em_proizvod, mle_odgovor,
-                                cb_edit,    cb_save,      sle_rbr, cb_close,    cb_history};
+    const QList<QWidget*> order{mle_adresa, mle_question, em_lot,   em_proizvod, mle_odgovor, cb_edit,
+                                cb_save,    sle_rbr,      cb_close, cb_history,  cb_print};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     mle_adresa->setFocus();

@@ -8,6 +8,7 @@
 #include <optional>
 #include <utility>
 
+#include "entry_page.h"
 #include "statements.h"
 
 class QGroupBox;
@@ -41,6 +42,11 @@ public:
     // Lists the earlier versions of the stored entry the window shows; a version the user takes
     // replaces the texts in the fields, for Save to store.
     void cb_history_clicked();
+    // Prints the entry as the window shows it, through the print dialog (which also saves PDF).
+    void cb_print_clicked();
+    // The entry as Print… puts it on paper: the texts on screen, with its number and the date it
+    // was stored under (today's for a new entry).
+    entry_page::entry printed_entry() const;
     // Puts a version's texts into the fields; the number and the stored entry stay as they are.
     void take_version(const statements::entry_texts& version);
 
@@ -72,6 +78,8 @@ public:
     // The search's marks in the five fields of an entry opened from the result list (F3 and
     // Shift+F3 go from one to the next).
     field_marks* marks_shown = nullptr;
+    // Beside it: printing the entry (Ctrl+P).
+    QPushButton* cb_print = nullptr;
 
 signals:
     // The entry is stored and committed under number rbr, just before the window closes.

@@ -290,6 +290,11 @@ void w_search::create_shortcuts()
     connect(act_words, &QAction::triggered, this, &w_search::find_words);
     addAction(act_words);
     dw_search->addAction(act_words);
+    act_export = new QAction(QStringLiteral("Export listed entries…"), this);
+    act_export->setObjectName(QStringLiteral("act_export"));
+    act_export->setToolTip(QStringLiteral("Write the entries the list shows to a CSV file"));
+    connect(act_export, &QAction::triggered, this, &w_search::export_listed);
+    dw_search->addAction(act_export);
     dw_search->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     auto* new_entry = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), this);

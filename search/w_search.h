@@ -44,6 +44,8 @@ public:
     // after a restore the status line says under which number it came back, and the list is
     // refreshed.
     void deleted_entries();
+    // Writes the listed entries, all their columns, to a CSV file the user names (w_search_export.cpp).
+    void export_listed();
 
     // Controls, in creation order.
     QGroupBox* gb_1 = nullptr;
@@ -71,6 +73,7 @@ public:
     QAction* act_words = nullptr;
     void find_words();
     QPointer<w_words> words_window;
+    QAction* act_export = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -65,6 +65,12 @@ public:
     // Runs one statement on the admin connection; fails the process on error.
     void exec(const QString& statement);
 
+    // A second data source beside "FAQ": the SQLite database in `file`.
+    void add_sqlite_source(const QString& name, const QString& file)
+    {
+        odbc->add(name, QStringLiteral("SQLite3"), {QStringLiteral("Database=") + file});
+    }
+
     backend which() const { return kind; }
     // The SQLite file (empty for PostgreSQL).
     QString database_file() const { return sqlite_file; }

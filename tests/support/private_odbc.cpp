@@ -47,6 +47,19 @@ private_odbc::private_odbc()
         qFatal("cannot create a temporary folder");
 }
 
+QString private_odbc::section(const QString& dsn_name, const QString& driver, const QStringList& settings)
+{
+    return QStringLiteral("[%1]\nDriver=%2\n%3\n").arg(dsn_name, driver, settings.join(QLatin1Char('\n')));
+}
+
+void private_odbc::add(const QString& dsn_name, const QString& driver, const QStringList& settings)
+{
+    QFile file(dir.filePath(QStringLiteral("odbc.ini")));
+    if (!file.open(QIODevice::Append))
+        qFatal("cannot add to %s", qPrintable(file.fileName()));
+    file.write((QStringLiteral("\n") + section(dsn_name, driver, settings)).toUtf8());
+}
+
 void private_odbc::write(const QString& dsn_name, const QString& driver, const QStringList& settings)
 {
     // TARVO_ODBC_TRACE=file: unixODBC's trace of every call, for finding out what a test saw.
@@ -71,8 +84,7 @@ void private_odbc::write(const QString& dsn_name, const QString& driver, const Q
     });
     if (driver == QLatin1String("SQLite3") && !names_extension)
         all_settings << QStringLiteral("LoadExt=") + like_extension_path();
-    write_file(dir.filePath(QStringLiteral("odbc.ini")),
-               QStringLiteral("[%1]\nDriver=%2\n%3\n").arg(dsn_name, driver, all_settings.join(QLatin1Char('\n'))));
+    write_file(dir.filePath(QStringLiteral("odbc.ini")), section(dsn_name, driver, all_settings));
     qputenv("ODBCSYSINI", dir.path().toLocal8Bit());
     qputenv("ODBCINI", dir.filePath(QStringLiteral("odbc.ini")).toLocal8Bit());
 }

@@ -14,9 +14,13 @@ public:
     // (one "Key=Value" each), and points unixODBC at them. An SQLite data source loads the
     // built LIKE extension unless the settings name a LoadExt of their own.
     void write(const QString& dsn_name, const QString& driver, const QStringList& settings);
+    // One more data source beside those written (no LIKE extension added).
+    void add(const QString& dsn_name, const QString& driver, const QStringList& settings);
     QString folder() const { return dir.path(); }
 
 private:
+    static QString section(const QString& dsn_name, const QString& driver, const QStringList& settings);
+
     QTemporaryDir dir;
 };
 

@@ -27,3 +27,9 @@ run_result run(const QString& program, const QStringList& arguments, const QProc
 }
 
 } // namespace test_support
+
+namespace test_support {
+
+run_result run_transfer(const QStringList& arguments) { return run(QStringLiteral(TARVO_TRANSFER_PROGRAM), arguments); }
+
+} // namespace test_support

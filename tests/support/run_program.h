@@ -18,4 +18,7 @@ run_result run(const QString& program, const QStringList& arguments,
                const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
                int timeout_ms = 120000);
 
+// Runs the built tarvo-transfer with the arguments, in the temporary folder.
+run_result run_transfer(const QStringList& arguments);
+
 } // namespace test_support
