@@ -1,5 +1,7 @@
 #include "tarvo.h"
 
+#include "database_wait.h"
+
 #include "w_da_ne.h"
 #include "w_main.h"
 #include "w_search.h"
@@ -29,6 +31,7 @@ void tarvo::create()
     AppName = QStringLiteral("tarvo");
     message = std::make_unique<message_object>();
     sqlca = std::make_unique<transaction>(connection_name);
+    sqlca->wait_with(database_wait::in_windows());
     sqlda = std::make_unique<dynamic_description_area>();
     sqlsa = std::make_unique<dynamic_staging_area>();
     error = std::make_unique<error_object>();
@@ -44,9 +47,14 @@ void tarvo::connect_sqlca()
 
 void tarvo::open(const QString& /*commandline*/)
 {
-    connect_sqlca();
+    // The window comes up at once and says that it connects; the connection is made while it
+    // paints, and the first search finds it made.
     w_search = new class w_search(*this);
+    w_search->show_connecting();
     w_search->show();
+    connect_sqlca();
+    if (w_search)
+        w_search->show_connection();
 }
 
 void tarvo::destroy()

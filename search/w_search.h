@@ -65,6 +65,11 @@ public:
     // "Deleted entries…": in the list's context menu and on Ctrl+U anywhere in the window.
     QAction* act_deleted = nullptr;
 
+    // Start-up: the status line says "Connecting…" until show_connection() tells the outcome
+    // (a failure quietly, as the first statement reports it).
+    void show_connecting();
+    void show_connection();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

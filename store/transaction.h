@@ -28,6 +28,7 @@
 #include "database_kind.h"
 #include "odbc_connection.h"
 #include "odbc_error.h"
+#include "statement_wait.h"
 
 class QSqlDatabase;
 
@@ -48,6 +49,9 @@ public:
     QString DBParm;
     long SQLCode = 0;
     QString SQLErrText;
+
+    // How the session waits for the database (statement_wait.h); none: every call simply runs.
+    void wait_with(statement_wait how) { wait = std::move(how); }
 
     // Connects with the data source, user and password of the ConnectString in DBParm.
     void connect();
@@ -96,11 +100,13 @@ private:
     // (one attempt) unless a change still waits on the lost one. nullptr when none.
     odbc_connection* statement_connection();
     bool reopen();
-    // Settings of a new connection: one statement at most (session_identity.h).
+    // Settings of a new connection (session_identity.h, session_limits.h).
     void prepare_session();
     void set_driver_autocommit(bool on);
     // SQLEndTran; false (with the failure reported) when it failed.
     bool end_transaction(SQLSMALLINT completion);
+    // Runs a driver call through the wait; the call must not be left (it holds references).
+    void run_waiting(const std::function<void()>& work);
     void report_failure(const QString& text);
     QString unusable_text() const;
     // Notes which database the new connection reaches (and, for SQLite, which file).
@@ -109,11 +115,14 @@ private:
     // other databases, and when the driver names no file).
     bool database_file_kept() const;
 
+    statement_wait wait;
     QString name;
     QString connect_error;
     bool change_pending = false;
     bool connect_attempted = false;
     bool lost = false;
+    // The last failure was a statement the user cancelled: it is not run again.
+    bool cancelled = false;
     // The ODBC connection while one is open, with the statement handle kept between statements.
     odbc_connection link;
     bool sqlite = false;
