@@ -10,12 +10,17 @@ namespace {
 // SQLExecDirect on a statement, holding its text and bound values for as long as it runs.
 class execution final : public driver_call {
 public:
-    execution(SQLHSTMT handle, std::shared_ptr<const void> values, QString text, QByteArray narrow)
-        : statement(handle), bound(std::move(values)), wide_text(std::move(text)), narrow_text(std::move(narrow))
+    execution(SQLHSTMT handle, bool cancellable, std::shared_ptr<const void> values, QString text, QByteArray narrow)
+        : statement(handle), may_cancel(cancellable), bound(std::move(values)), wide_text(std::move(text)),
+          narrow_text(std::move(narrow))
     {
     }
     bool may_be_left() const override { return true; }
-    void cancel() override { SQLCancel(statement); }
+    void cancel() override
+    {
+        if (may_cancel)
+            SQLCancel(statement);
+    }
     SQLRETURN result = SQL_ERROR;
 
 protected:
@@ -32,6 +37,7 @@ protected:
 
 private:
     SQLHSTMT statement;
+    bool may_cancel;
     std::shared_ptr<const void> bound;
     QString wide_text;
     QByteArray narrow_text;
@@ -127,7 +133,10 @@ bool odbc_statement::execute_narrow(const QByteArray& text)
 
 bool odbc_statement::run(QString text, QByteArray narrow)
 {
-    const auto call = std::make_shared<execution>(statement, values, std::move(text), std::move(narrow));
+    // The SQLite driver's SQLCancel also closes the statement, under the thread that runs it; its
+    // waits end with the data source's busy timeout anyway.
+    const auto call =
+        std::make_shared<execution>(statement, !connection.sqlite(), values, std::move(text), std::move(narrow));
     switch (wait_for(connection.waits_with(), call)) {
     case wait_outcome::returned:
         break;
