@@ -1,5 +1,6 @@
 #include "tarvo.h"
 
+#include "database_wait.h"
 #include "embedded_database.h"
 #include "w_da_ne.h"
 #include "w_main.h"
@@ -30,6 +31,7 @@ void tarvo::create()
     AppName = QStringLiteral("tarvo");
     message = std::make_unique<message_object>();
     sqlca = std::make_unique<transaction>(connection_name);
+    sqlca->wait_with(database_wait::in_windows());
     sqlda = std::make_unique<dynamic_description_area>();
     sqlsa = std::make_unique<dynamic_staging_area>();
     error = std::make_unique<error_object>();
@@ -48,9 +50,14 @@ void tarvo::look_after_database() { backups = embedded_database::look_after(*sql
 
 void tarvo::open(const QString& /*commandline*/)
 {
-    connect_sqlca();
+    // The window comes up at once and says that it connects; the connection is made while it
+    // paints, and the first search finds it made.
     w_search = new class w_search(*this);
+    w_search->show_connecting();
     w_search->show();
+    connect_sqlca();
+    if (w_search)
+        w_search->show_connection();
     if (backups) {
         QObject::connect(backups.get(), &backup_keeper::finished, w_search, [this](const QString& text, bool failed) {
             if (failed && w_search)

@@ -97,15 +97,16 @@ void dw_pretraga::set_sql_select(const QString& text) { select = text; }
 
 long dw_pretraga::retrieve()
 {
-    // One reset around the whole retrieval: the old rows are freed before the new ones arrive,
-    // and the view hears of the change once. Nothing runs the event loop in between.
-    beginResetModel();
-    list.clear();
+    // The view keeps painting the old rows while the database works (the session's wait runs
+    // the event loop), so the new rows come in a list of their own; one reset hands them over.
+    listed_rows fresh;
     if (sqlca != nullptr) {
-        statements::retrieve(*sqlca, select, list);
+        statements::retrieve(*sqlca, select, fresh);
         if (sqlca->failed())
-            list.clear(); // a failed query shows no rows, not the ones read before it failed
+            fresh.clear(); // a failed query shows no rows, not the ones read before it failed
     }
+    beginResetModel();
+    list = std::move(fresh);
     endResetModel();
     if (sqlca == nullptr || sqlca->failed())
         return -1;

@@ -140,6 +140,17 @@ void w_search::resizeEvent(QResizeEvent* event)
         fit_to_size();
 }
 
+void w_search::show_connecting() { st_status->show_outcome(QStringLiteral("Connecting…"), false); }
+
+void w_search::show_connection()
+{
+    if (!app.sqlca->connected())
+        show_search_outcome(-1);
+    else
+        st_status->show_outcome(QString(), false);
+    show_data_source();
+}
+
 void w_search::show_data_source()
 {
     // The data source stays the same for the whole run: the driver is asked once connected.

@@ -75,6 +75,11 @@ public:
     QPointer<w_words> words_window;
     QAction* act_export = nullptr;
 
+    // Start-up: the status line says "Connecting…" until show_connection() tells the outcome
+    // (a failure quietly, as the first statement reports it).
+    void show_connecting();
+    void show_connection();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,11 +1,17 @@
 #include "odbc_connection.h"
 
 #include <sqlext.h>
+#include <thread>
 
 #include "database_kind.h"
 
 void odbc_connection::reset(SQLHDBC handle)
 {
+    // A statement still running keeps its handle: freeing it now would pull it from under the
+    // driver. It is given up with its connection.
+    busy();
+    left_call.reset();
+    left_statement = SQL_NULL_HSTMT;
     if (kept != SQL_NULL_HSTMT)
         SQLFreeHandle(SQL_HANDLE_STMT, kept);
     kept = SQL_NULL_HSTMT;
@@ -51,4 +57,35 @@ void odbc_connection::give_back(SQLHSTMT statement)
         kept = statement;
     else
         SQLFreeHandle(SQL_HANDLE_STMT, statement);
+}
+
+void odbc_connection::leave_running(std::shared_ptr<driver_call> call, SQLHSTMT statement)
+{
+    left_call = std::move(call);
+    left_statement = statement;
+}
+
+bool odbc_connection::busy()
+{
+    if (!left_call)
+        return false;
+    if (!left_call->finished())
+        return true;
+    // Returned: nothing runs on the handle any more, and only this thread frees it.
+    if (left_statement != SQL_NULL_HSTMT)
+        SQLFreeHandle(SQL_HANDLE_STMT, left_statement);
+    left_statement = SQL_NULL_HSTMT;
+    left_call.reset();
+    return false;
+}
+
+bool odbc_connection::settle(std::chrono::milliseconds limit)
+{
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (busy()) {
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
 }

@@ -2,8 +2,12 @@
 // The ODBC connection that statements run on, keeping one statement handle between statements:
 // allocating and freeing a handle costs the drivers more than running a short statement.
 
+#include <chrono>
+#include <memory>
 #include <optional>
 #include <sql.h>
+
+#include "statement_wait.h"
 
 class odbc_connection {
 public:
@@ -24,6 +28,17 @@ public:
     // before the connection it points at closes: a handle must not outlive its connection.
     void reset(SQLHDBC handle = SQL_NULL_HDBC);
 
+    // How statements on this connection wait for the database (none: they run where called).
+    void set_wait(const statement_wait* how) { wait = how; }
+    const statement_wait* waits_with() const { return wait; }
+
+    // A statement the user stopped waiting for goes on in the driver with its handle; nothing else
+    // may use the connection until it returns. busy() tells, and frees the handle once it returned.
+    void leave_running(std::shared_ptr<driver_call> call, SQLHSTMT statement);
+    bool busy();
+    // Waits up to `limit` for a statement left running to return (before the connection closes).
+    bool settle(std::chrono::milliseconds limit);
+
     // A statement handle: the kept one, or a new one (SQL_NULL_HSTMT when the driver gives none,
     // its diagnostics then on the connection).
     SQLHSTMT take_statement();
@@ -36,4 +51,7 @@ private:
     SQLHSTMT kept = SQL_NULL_HSTMT;
     std::optional<bool> is_sqlite;
     std::optional<bool> bound_reads;
+    const statement_wait* wait = nullptr;
+    std::shared_ptr<driver_call> left_call;
+    SQLHSTMT left_statement = SQL_NULL_HSTMT;
 };

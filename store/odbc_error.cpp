@@ -5,7 +5,7 @@
 
 bool store_error::connection_lost() const
 {
-    return sqlstate.startsWith(QLatin1String("08")) || sqlstate == QLatin1String("57P01")
+    return connection_left || sqlstate.startsWith(QLatin1String("08")) || sqlstate == QLatin1String("57P01")
            || sqlstate == QLatin1String("57P02") || sqlstate == QLatin1String("57P03");
 }
 
@@ -27,5 +27,10 @@ store_error odbc_diagnostics(SQLSMALLINT handle_type, SQLHANDLE handle, const QS
             error.sqlstate = QString::fromUtf16(reinterpret_cast<const char16_t*>(sqlstate));
     }
     error.text = messages.isEmpty() ? what : messages + QLatin1Char(' ') + what;
+    // PostgreSQL's lock_timeout ran out on a row another session holds (lock_not_available).
+    if (error.sqlstate == QLatin1String("55P03"))
+        error.text = QStringLiteral("Another user is working on this entry right now, so the database keeps it "
+                                    "locked. Try again when they are done. (")
+                     + error.text + QLatin1Char(')');
     return error;
 }

@@ -4,6 +4,57 @@
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC's SQLWCHAR holds UTF-16");
 
+namespace {
+
+// SQLExecDirect on a statement, holding its text and bound values for as long as it runs.
+class execution final : public driver_call {
+public:
+    execution(SQLHSTMT handle, bool cancellable, std::shared_ptr<const void> values, QString text, QByteArray narrow)
+        : statement(handle), may_cancel(cancellable), bound(std::move(values)), wide_text(std::move(text)),
+          narrow_text(std::move(narrow))
+    {
+    }
+    bool may_be_left() const override { return true; }
+    void cancel() override
+    {
+        if (may_cancel)
+            SQLCancel(statement);
+    }
+    SQLRETURN result = SQL_ERROR;
+
+protected:
+    void perform() override
+    {
+        if (narrow_text.isNull())
+            result =
+                SQLExecDirectW(statement, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(wide_text.utf16())),
+                               SQLINTEGER(wide_text.size()));
+        else
+            result = SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(const_cast<char*>(narrow_text.constData())),
+                                   SQLINTEGER(narrow_text.size()));
+    }
+
+private:
+    SQLHSTMT statement;
+    bool may_cancel;
+    std::shared_ptr<const void> bound;
+    QString wide_text;
+    QByteArray narrow_text;
+};
+
+store_error cancelled_error(const store_error& driver_said, bool left)
+{
+    store_error error;
+    error.sqlstate = QStringLiteral("HY008");
+    error.connection_left = left;
+    error.text = QStringLiteral("The statement was cancelled by the user.");
+    if (!left && !driver_said.text.isEmpty())
+        error.text += QLatin1Char(' ') + driver_said.text;
+    return error;
+}
+
+} // namespace
+
 odbc_statement::odbc_statement(odbc_connection& on) : connection(on), statement(on.take_statement())
 {
     if (statement == SQL_NULL_HSTMT)
@@ -20,13 +71,13 @@ bool odbc_statement::fail(SQLSMALLINT handle_type, SQLHANDLE handle, const char*
 
 void odbc_statement::bind(std::int32_t number)
 {
-    bound_value& value = values.emplace_back();
+    bound_value& value = values->emplace_back();
     value.number = number;
 }
 
 void odbc_statement::bind(std::int64_t number)
 {
-    bound_value& value = values.emplace_back();
+    bound_value& value = values->emplace_back();
     value.big_number = number;
     value.is_big = true;
 }
@@ -39,17 +90,22 @@ void odbc_statement::bind_nullable(const QString& text)
 
 void odbc_statement::bind(const QString& text)
 {
-    bound_value& value = values.emplace_back();
+    bound_value& value = values->emplace_back();
     value.text = text.isNull() ? QStringLiteral("") : text;
     value.is_text = true;
 }
 
 bool odbc_statement::execute(const QString& text)
 {
-    if (!allocated())
+    if (!allocated() || !bind_values())
         return false;
+    return run(text, QByteArray());
+}
+
+bool odbc_statement::bind_values()
+{
     SQLUSMALLINT position = 0;
-    for (bound_value& value : values) {
+    for (bound_value& value : *values) {
         ++position;
         SQLRETURN bound = SQL_ERROR;
         if (value.is_text) {
@@ -69,10 +125,6 @@ bool odbc_statement::execute(const QString& text)
         if (!SQL_SUCCEEDED(bound))
             return fail(SQL_HANDLE_STMT, statement, "Unable to bind variable");
     }
-    const SQLRETURN result = SQLExecDirectW(
-        statement, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(text.utf16())), SQLINTEGER(text.size()));
-    if (!SQL_SUCCEEDED(result) && result != SQL_NO_DATA)
-        return fail(SQL_HANDLE_STMT, statement, "Unable to execute statement");
     return true;
 }
 
@@ -80,9 +132,32 @@ bool odbc_statement::execute_narrow(const QByteArray& text)
 {
     if (!allocated())
         return false;
-    const SQLRETURN result = SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.constData())),
-                                           SQLINTEGER(text.size()));
-    if (!SQL_SUCCEEDED(result) && result != SQL_NO_DATA)
+    // Never null, so that the execution takes the narrow entry point.
+    return run(QString(), text.isNull() ? QByteArray("") : text);
+}
+
+bool odbc_statement::run(QString text, QByteArray narrow)
+{
+    // The SQLite driver's SQLCancel also closes the statement, under the thread that runs it; its
+    // waits end with the data source's busy timeout anyway.
+    const auto call =
+        std::make_shared<execution>(statement, !connection.sqlite(), values, std::move(text), std::move(narrow));
+    switch (wait_for(connection.waits_with(), call)) {
+    case wait_outcome::returned:
+        break;
+    case wait_outcome::cancelled:
+        fail(SQL_HANDLE_STMT, statement, "Unable to execute statement");
+        last_error = cancelled_error(last_error, false);
+        return false;
+    case wait_outcome::left:
+        // The driver still works on the handle: it goes with the call, and the connection waits
+        // for it before anything else runs there.
+        connection.leave_running(call, statement);
+        statement = SQL_NULL_HSTMT;
+        last_error = cancelled_error({}, true);
+        return false;
+    }
+    if (!SQL_SUCCEEDED(call->result) && call->result != SQL_NO_DATA)
         return fail(SQL_HANDLE_STMT, statement, "Unable to execute statement");
     return true;
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <sql.h>
 
@@ -50,6 +51,9 @@ public:
 
 private:
     bool fail(SQLSMALLINT handle_type, SQLHANDLE handle, const char* what);
+    bool bind_values();
+    // Runs SQLExecDirect through the connection's wait.
+    bool run(QString text, QByteArray narrow);
 
     struct bound_value {
         QString text;
@@ -63,7 +67,8 @@ private:
 
     odbc_connection& connection;
     SQLHSTMT statement = SQL_NULL_HSTMT;
-    // A deque keeps each value where the driver was told it is while more are added.
-    std::deque<bound_value> values;
+    // A deque keeps each value where the driver was told it is while more are added; shared with
+    // a statement left running, which the driver may still read from.
+    std::shared_ptr<std::deque<bound_value>> values = std::make_shared<std::deque<bound_value>>();
     store_error last_error;
 };

@@ -8,6 +8,7 @@
 #include "odbc_statement.h"
 #include "read_only_open.h"
 #include "session_identity.h"
+#include "session_limits.h"
 
 namespace {
 
@@ -21,6 +22,34 @@ bool driver_says_dead(SQLHDBC connection)
     const SQLRETURN result = SQLGetConnectAttr(connection, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
     return SQL_SUCCEEDED(result) && dead == SQL_CD_TRUE;
 }
+
+// A call whose waiter must see it end: it works on what the session owns.
+class held_call final : public driver_call {
+public:
+    explicit held_call(const std::function<void()>& run) : work(run) {}
+
+protected:
+    void perform() override { work(); }
+
+private:
+    const std::function<void()>& work;
+};
+
+// SQLEndTran: it holds only the connection's handle, so the user may stop waiting for it; the
+// connection then stays with it until it returns.
+class ending final : public driver_call {
+public:
+    ending(SQLHDBC handle, SQLSMALLINT how) : connection(handle), completion(how) {}
+    bool may_be_left() const override { return true; }
+    SQLRETURN result = SQL_ERROR;
+
+protected:
+    void perform() override { result = SQLEndTran(SQL_HANDLE_DBC, connection, completion); }
+
+private:
+    SQLHDBC connection;
+    SQLSMALLINT completion;
+};
 
 } // namespace
 
@@ -47,7 +76,9 @@ connect_settings parse_connect_string(const QString& dbparm)
     return settings;
 }
 
-transaction::transaction(QString connection_name) : name(std::move(connection_name)) {}
+transaction::transaction(QString connection_name) : name(std::move(connection_name)) { link.set_wait(&wait); }
+
+void transaction::run_waiting(const std::function<void()>& work) { wait_for(&wait, std::make_shared<held_call>(work)); }
 
 transaction::~transaction() { disconnect(); }
 
@@ -60,7 +91,9 @@ void transaction::connect()
     read_only.reset();
     link.reset();
     connect_string = odbc_connect_string(settings.dsn, settings.uid, settings.pwd);
-    if (const std::optional<store_error> error = session.open(connect_string)) {
+    std::optional<store_error> error;
+    run_waiting([&] { error = session.open(connect_string); });
+    if (error) {
         connect_error = error->text;
         report_failure(connect_error);
         return;
@@ -84,7 +117,9 @@ bool transaction::open_read_only(const connect_settings& settings)
     link.reset();
     // A reconnection opens the database read-only again.
     connect_string = odbc_connect_string(settings.dsn + read_only->connect_attributes, settings.uid, settings.pwd);
-    if (const std::optional<store_error> error = session.open(connect_string)) {
+    std::optional<store_error> error;
+    run_waiting([&] { error = session.open(connect_string); });
+    if (error) {
         connect_error = error->text;
         report_failure(connect_error);
         return false;
@@ -98,8 +133,11 @@ bool transaction::open_read_only(const connect_settings& settings)
 void transaction::disconnect()
 {
     if (session.is_open()) {
+        // A statement the user stopped waiting for may still be on its way back.
+        link.settle(std::chrono::seconds(10));
         // Leave nothing pending: SQLite keeps its file locked by an open transaction.
-        SQLEndTran(SQL_HANDLE_DBC, odbc_handle(), SQL_ROLLBACK);
+        if (!link.busy())
+            SQLEndTran(SQL_HANDLE_DBC, odbc_handle(), SQL_ROLLBACK);
         link.reset();
         session.close();
     }
@@ -122,6 +160,12 @@ void transaction::set_driver_autocommit(bool on)
 
 odbc_connection* transaction::statement_connection()
 {
+    if (link.busy()) {
+        // Nothing else may use the connection, nor close it, until that statement returns.
+        report_failure(QStringLiteral("The database has not yet answered the statement that was cancelled. "
+                                      "Try again in a moment."));
+        return nullptr;
+    }
     if (link.handle() != SQL_NULL_HDBC && !lost)
         return &link;
     // One attempt per statement, and only for a session the program connected: a change still
@@ -138,7 +182,9 @@ bool transaction::reopen()
         return false;
     // Closing frees the old ODBC connection: no statement may hold its handle across this.
     link.reset();
-    if (const std::optional<store_error> error = session.open(connect_string)) {
+    std::optional<store_error> error;
+    run_waiting([&] { error = session.open(connect_string); });
+    if (error) {
         connect_error = error->text;
         lost = false; // now simply not connected; the next statement tries again
         return false;
@@ -159,6 +205,7 @@ void transaction::prepare_session()
     session_identity::identify(link);
     // A commit reported done is on disk, whatever the data source says.
     durable_commits::require(link);
+    session_limits::apply(link);
 }
 
 void transaction::refuse(const QString& why)
@@ -196,7 +243,7 @@ void transaction::run_read(const std::function<void(odbc_connection&)>& read)
         read(*connection);
         // A read lost with its connection is worth one more try on a new one; a read inside a
         // pending change is not (the change died with the connection).
-        if (SQLCode >= 0 || !lost || change_pending || attempt > 1)
+        if (SQLCode >= 0 || !lost || cancelled || change_pending || attempt > 1)
             return;
     }
 }
@@ -265,7 +312,17 @@ bool transaction::end_driver_transaction()
 bool transaction::end_transaction(SQLSMALLINT completion)
 {
     const SQLHDBC connection = odbc_handle();
-    if (SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, connection, completion)))
+    const auto call = std::make_shared<ending>(connection, completion);
+    if (wait_for(&wait, call) == wait_outcome::left) {
+        link.leave_running(call, SQL_NULL_HSTMT);
+        lost = true;
+        report_failure(completion == SQL_COMMIT
+                           ? QStringLiteral("The commit was cancelled by the user before the database answered; "
+                                            "whether the change was stored is not known.")
+                           : QStringLiteral("The rollback was cancelled by the user before the database answered."));
+        return false;
+    }
+    if (SQL_SUCCEEDED(call->result))
         return true;
     report_failure(odbc_diagnostics(SQL_HANDLE_DBC, connection,
                                     completion == SQL_COMMIT ? QStringLiteral("Unable to commit transaction")
@@ -335,6 +392,7 @@ void transaction::rollback()
 
 void transaction::report_success(long code)
 {
+    cancelled = false;
     SQLCode = code;
     SQLErrText.clear();
 }
@@ -342,6 +400,7 @@ void transaction::report_success(long code)
 void transaction::report_failure(const store_error& error)
 {
     report_failure(error.text);
+    cancelled = error.sqlstate == QLatin1String("HY008");
     if (!lost && (error.connection_lost() || driver_says_dead(odbc_handle())))
         lost = true;
 }

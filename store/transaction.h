@@ -30,6 +30,7 @@
 #include "odbc_error.h"
 #include "odbc_link.h"
 #include "read_only_open.h"
+#include "statement_wait.h"
 
 struct connect_settings;
 
@@ -50,6 +51,9 @@ public:
     QString DBParm;
     long SQLCode = 0;
     QString SQLErrText;
+
+    // How the session waits for the database (statement_wait.h); none: every call simply runs.
+    void wait_with(statement_wait how) { wait = std::move(how); }
 
     // Connects with the data source, user and password of the ConnectString in DBParm.
     void connect();
@@ -103,7 +107,7 @@ private:
     // this user (read_only_open.h); false (reported) when that fails.
     bool open_read_only(const connect_settings& settings);
     // Settings of a new connection: who works in it (session_identity.h), durable commits on
-    // SQLite (durable_commits.h).
+    // SQLite (durable_commits.h), bounded waits (session_limits.h).
     void prepare_session();
     void set_driver_autocommit(bool on);
     // SQLEndTran; false (with the failure reported) when it failed.
@@ -113,6 +117,8 @@ private:
     void end_failed_transaction();
     // Clears the SQLite driver's note of a transaction that the database itself has ended.
     bool end_driver_transaction();
+    // Runs a driver call through the wait; the call must not be left (it holds references).
+    void run_waiting(const std::function<void()>& work);
     void report_failure(const QString& text);
     QString unusable_text() const;
     // Notes which database the new connection reaches (and, for SQLite, which file).
@@ -121,6 +127,7 @@ private:
     // other databases, and when the driver names no file).
     bool database_file_kept() const;
 
+    statement_wait wait;
     QString name;
     // The ODBC environment and connection; the connect string of the last connect(), empty
     // after disconnect(): a session the program closed is not opened again by a statement.
@@ -130,6 +137,8 @@ private:
     bool change_pending = false;
     bool connect_attempted = false;
     bool lost = false;
+    // The last failure was a statement the user cancelled: it is not run again.
+    bool cancelled = false;
     // The ODBC connection while one is open, with the statement handle kept between statements.
     odbc_connection link;
     bool sqlite = false;

@@ -255,9 +255,9 @@ void tst_shared_database::readme_commands_give_every_desktop_the_shared_database
     QVERIFY2(read_file(kept).contains(QStringLiteral("Description=tarvo FAQ database (embedded)")),
              qPrintable(desktop.output));
     const QString user_ini = read_file(home.filePath(QStringLiteral(".odbc.ini")));
-    for (const QString& setting :
-         {QStringLiteral("Driver=PostgreSQL Unicode"), QStringLiteral("Servername=127.0.0.1"),
-          QStringLiteral("Port=%1").arg(port), QStringLiteral("Database=faq"), QStringLiteral("SSLmode=require")})
+    for (const QString& setting : {QStringLiteral("Driver=PostgreSQL Unicode"), QStringLiteral("Servername=127.0.0.1"),
+                                   QStringLiteral("Port=%1").arg(port), QStringLiteral("Database=faq"),
+                                   QStringLiteral("SSLmode=require"), test_support::network_bounds_setting()})
         QVERIFY2(user_ini.contains(setting + QLatin1Char('\n')), qPrintable(user_ini));
 
     // The program's store on that data source: the search ignores the case of every letter.

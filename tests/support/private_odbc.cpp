@@ -33,12 +33,19 @@ QString odbc_driver_path(const QString& library)
 
 QString like_extension_path() { return QStringLiteral(TARVO_LIKE_EXTENSION); }
 
+QString network_bounds_setting()
+{
+    return QStringLiteral("pqopt=keepalives_idle=5 keepalives_interval=2 keepalives_count=3 tcp_user_timeout=10000 "
+                          "connect_timeout=10");
+}
+
 QStringList postgresql_settings(int port)
 {
     // Protocol=7.4-1: on a failed statement psqlODBC rolls back the transaction, as the program
-    // does anyway, instead of setting a savepoint before every statement of a change.
+    // does anyway, instead of setting a savepoint before every statement of a change. pqopt:
+    // the bounds on a server that stops answering, as tarvo-setup-dsn writes them.
     return {QStringLiteral("Servername=127.0.0.1"), QStringLiteral("Port=%1").arg(port), QStringLiteral("Database=faq"),
-            QStringLiteral("Protocol=7.4-1")};
+            QStringLiteral("Protocol=7.4-1"), network_bounds_setting()};
 }
 
 private_odbc::private_odbc()

@@ -24,6 +24,8 @@ private:
     QTemporaryDir dir;
 };
 
+// The libpq settings that bound the waits on a server that stops answering (tarvo-setup-dsn).
+QString network_bounds_setting();
 // The settings of a test PostgreSQL data source on 127.0.0.1, as tarvo-setup-dsn writes them for
 // a shared database, without TLS (the test servers have it off).
 QStringList postgresql_settings(int port);

@@ -45,6 +45,11 @@ void type(QWidget* widget, const QString& text)
 
 void focus(QWidget* widget)
 {
+    // The user goes back to the widget's window first (another may have come to the front).
+    if (!widget->window()->isActiveWindow()) {
+        widget->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(widget->window()));
+    }
     widget->setFocus(Qt::TabFocusReason);
     QTRY_COMPARE(QApplication::focusWidget(), widget);
 }

@@ -48,7 +48,8 @@ T* named(const QObject* parent, const QString& name)
 // Types text with key events: ASCII as keyClicks does, any other character as one key event of
 // its own (a character beyond U+FFFF with both its halves), as an input method delivers it.
 void type(QWidget* widget, const QString& text);
-// Gives the widget the keyboard focus, as Tab does, and waits until it has it.
+// Gives the widget the keyboard focus, as Tab does, and waits until it has it (its window is
+// brought to the front first when another one is active).
 void focus(QWidget* widget);
 // A key pressed where the keyboard focus is (the active window when no control has it).
 void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
