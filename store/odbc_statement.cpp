@@ -85,7 +85,7 @@ void odbc_statement::bind(std::int64_t number)
 void odbc_statement::bind_nullable(const QString& text)
 {
     bind(text);
-    values.back().is_null = text.isNull();
+    values->back().is_null = text.isNull();
 }
 
 void odbc_statement::bind(const QString& text)
