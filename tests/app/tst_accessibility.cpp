@@ -16,6 +16,7 @@
 #include "accessible_tree.h"
 #include "modal_driver.h"
 #include "result_list_accessible.h"
+#include "w_words.h"
 #include "window_driver.h"
 
 using test_support::client;
@@ -95,7 +96,7 @@ void tst_accessibility::every_control_named_once_data()
                                            "Search",
                                            "Search results"};
     QTest::newRow("entry, new") << "w_main" << opener([](client& c) { c.open_entry(QStringLiteral("0")); })
-                                << QStringList{"Keywords:", "Question:", "LOT:", "Product:", "Notes:", "Save", "Close"};
+                                << QStringList{"Keywords:", "Question:", "LOT:", "Product:", "Notes:", "Save", "Close", "Print"};
     QTest::newRow("entry, stored") << "w_main" << opener([](client& c) { c.open_entry(QStringLiteral("8")); })
                                    << QStringList{"Keywords:", "Notes:", "History…"};
     QTest::newRow("yes/no") << "w_da_ne" << opener([](client& c) { c.app.open_w_da_ne(QStringLiteral("Sure?")); })
@@ -106,6 +107,8 @@ void tst_accessibility::every_control_named_once_data()
     QTest::newRow("deleted entries") << "w_deleted" << opener([](client& c) {
         c.search_window()->act_deleted->trigger();
     }) << QStringList{"Deleted entries", "The entry as it was when it was deleted:", "Restore", "Close"};
+    QTest::newRow("word search") << "w_words" << opener([](client& c) { c.search_window()->act_words->trigger(); })
+                                 << QStringList{"Words to find", "Entries found"};
 }
 
 void tst_accessibility::every_control_named_once()
@@ -130,6 +133,8 @@ void tst_accessibility::every_control_named_once()
         look(user->search_window());
     else if (window == QLatin1String("w_main"))
         look(user->entry_window());
+    else if (window == QLatin1String("w_words"))
+        look(user->search_window()->words_window);
     else
         QCOMPARE(dialog.opened, 1);
 
