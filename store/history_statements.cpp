@@ -62,23 +62,13 @@ void read_rows(transaction& sqlca, const QString& text, Bind bind, Start start, 
             return;
         }
         long rows = 0;
-        for (;;) {
-            switch (statement.fetch()) {
-            case odbc_statement::fetched::failed:
-                sqlca.report_failure(statement.error());
-                return;
-            case odbc_statement::fetched::end:
-                sqlca.report_success(rows == 0 ? transaction::not_found : transaction::success);
-                return;
-            case odbc_statement::fetched::row:
-                break;
-            }
-            if (!row(statement)) {
-                sqlca.report_failure(statement.error());
-                return;
-            }
-            ++rows;
-        }
+        if (const std::optional<store_error> error = statement.each_row([&](odbc_statement& current) {
+                ++rows;
+                return row(current);
+            }))
+            sqlca.report_failure(*error);
+        else
+            sqlca.report_success(rows == 0 ? transaction::not_found : transaction::success);
     });
 }
 

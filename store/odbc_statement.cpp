@@ -174,6 +174,22 @@ odbc_statement::fetched odbc_statement::fetch()
     return fetched::row;
 }
 
+std::optional<store_error> odbc_statement::each_row(const std::function<bool(odbc_statement&)>& row)
+{
+    for (;;) {
+        switch (fetch()) {
+        case fetched::failed:
+            return last_error;
+        case fetched::end:
+            return std::nullopt;
+        case fetched::row:
+            break;
+        }
+        if (!row(*this))
+            return last_error;
+    }
+}
+
 bool odbc_statement::number(SQLUSMALLINT column, std::optional<std::int64_t>& value)
 {
     SQLBIGINT number = 0;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <sql.h>
@@ -41,6 +42,9 @@ public:
 
     enum class fetched { row, end, failed };
     fetched fetch();
+    // Fetches every row and hands each to `row`, which reads its columns (false: it failed). No
+    // value when the rows ran out; otherwise the driver's error.
+    std::optional<store_error> each_row(const std::function<bool(odbc_statement&)>& row);
 
     // Column values of the current row (1-based columns). False when the driver failed.
     bool number(SQLUSMALLINT column, std::optional<std::int64_t>& value);

@@ -180,29 +180,23 @@ void select_stored_entry(transaction& sqlca, std::int16_t a_rbr, std::optional<e
         sqlca.change_failed(statement.error());
         return;
     }
-    for (;;) {
-        switch (statement.fetch()) {
-        case odbc_statement::fetched::failed:
-            stored.reset();
-            sqlca.change_failed(statement.error());
-            return;
-        case odbc_statement::fetched::end:
-            sqlca.change_succeeded();
-            if (!stored)
-                sqlca.report_success(transaction::not_found);
-            return;
-        case odbc_statement::fetched::row:
-            break;
-        }
+    // With several rows carrying the number, the last one read is the stored entry.
+    const std::optional<store_error> error = statement.each_row([&](odbc_statement& current) {
         entry_texts row;
-        if (!statement.text(1, row.adresa) || !statement.text(2, row.pitanje) || !statement.text(3, row.proizvod)
-            || !statement.text(4, row.lot) || !statement.text(5, row.odgovor)) {
-            stored.reset();
-            sqlca.change_failed(statement.error());
-            return;
-        }
+        if (!current.text(1, row.adresa) || !current.text(2, row.pitanje) || !current.text(3, row.proizvod)
+            || !current.text(4, row.lot) || !current.text(5, row.odgovor))
+            return false;
         stored = std::move(row);
+        return true;
+    });
+    if (error) {
+        stored.reset();
+        sqlca.change_failed(*error);
+        return;
     }
+    sqlca.change_succeeded();
+    if (!stored)
+        sqlca.report_success(transaction::not_found);
 }
 
 QString load_statement(std::int16_t broj) { return QString::fromUtf16(load_select) + QString::number(broj); }

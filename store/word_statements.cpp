@@ -40,27 +40,19 @@ void candidates(transaction& sqlca, const QStringList& words, std::vector<candid
             sqlca.report_failure(statement.error());
             return;
         }
-        for (;;) {
-            switch (statement.fetch()) {
-            case odbc_statement::fetched::failed:
-                sqlca.report_failure(statement.error());
-                return;
-            case odbc_statement::fetched::end:
-                sqlca.report_success(found.empty() ? transaction::not_found : transaction::success);
-                return;
-            case odbc_statement::fetched::row:
-                break;
-            }
+        const std::optional<store_error> error = statement.each_row([&](odbc_statement& row) {
             std::optional<std::int64_t> rbr;
             candidate& c = found.emplace_back();
-            if (!statement.number(1, rbr) || !statement.text(2, c.texts.adresa) || !statement.text(3, c.texts.pitanje)
-                || !statement.text(4, c.texts.proizvod) || !statement.text(5, c.texts.lot)
-                || !statement.text(6, c.texts.odgovor)) {
-                sqlca.report_failure(statement.error());
-                return;
-            }
+            if (!row.number(1, rbr) || !row.text(2, c.texts.adresa) || !row.text(3, c.texts.pitanje)
+                || !row.text(4, c.texts.proizvod) || !row.text(5, c.texts.lot) || !row.text(6, c.texts.odgovor))
+                return false;
             c.rbr = static_cast<int>(rbr.value_or(0));
-        }
+            return true;
+        });
+        if (error)
+            sqlca.report_failure(*error);
+        else
+            sqlca.report_success(found.empty() ? transaction::not_found : transaction::success);
     });
     if (sqlca.SQLCode == transaction::not_found)
         sqlca.report_success();

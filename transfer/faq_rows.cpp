@@ -27,18 +27,7 @@ std::optional<store_error> read_all(odbc_connection& connection, const QString& 
     odbc_statement statement(connection);
     if (!statement.execute(text))
         return statement.error();
-    for (;;) {
-        switch (statement.fetch()) {
-        case odbc_statement::fetched::failed:
-            return statement.error();
-        case odbc_statement::fetched::end:
-            return std::nullopt;
-        case odbc_statement::fetched::row:
-            break;
-        }
-        if (!row(statement))
-            return statement.error();
-    }
+    return statement.each_row(row);
 }
 
 } // namespace
