@@ -124,6 +124,15 @@ void w_main::create()
     mle_question->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     keep_selection_visible(mle_question);
 
+    create_added_buttons();
+    set_tab_order();
+    name_fields_for_readers();
+    create_marks();
+    create_shortcuts();
+}
+
+void w_main::create_added_buttons()
+{
     // Beside the hidden "Edit FAQ", in the row of Save and Close.
     cb_history = make<QPushButton>(this, "cb_history", arial_10(), 585, 1804, 411, 108);
     cb_history->setText(QStringLiteral("History…"));
@@ -135,15 +144,20 @@ void w_main::create()
     cb_print->setAccessibleName(QStringLiteral("Print"));
     cb_print->setToolTip(QStringLiteral("Print the entry, or save it as a PDF file (Ctrl+P)"));
     connect(cb_print, &QPushButton::clicked, this, &w_main::cb_print_clicked);
+}
 
-    set_tab_order();
-
+void w_main::name_fields_for_readers()
+{
     // Each caption names its field for a screen reader.
     st_ko->setBuddy(mle_adresa);
     st_qu->setBuddy(mle_question);
     st_lot->setBuddy(em_lot);
     st_pr->setBuddy(em_proizvod);
     st_odgovor->setBuddy(mle_odgovor);
+}
+
+void w_main::create_marks()
+{
     marks_shown = new field_marks({{mle_adresa, QStringLiteral("adresa")},
                                    {mle_question, QStringLiteral("pitanje")},
                                    {em_lot, QStringLiteral("lot")},
@@ -154,7 +168,10 @@ void w_main::create()
     connect(next_mark, &QShortcut::activated, marks_shown, &field_marks::next);
     auto* previous_mark = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), this);
     connect(previous_mark, &QShortcut::activated, marks_shown, &field_marks::previous);
+}
 
+void w_main::create_shortcuts()
+{
     // Enter presses the focused button; in the text boxes it stays a line break. Ctrl+S saves
     // from anywhere in the window, Ctrl+H shows the entry's history.
     platform::press_with_enter(cb_save);

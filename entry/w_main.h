@@ -87,6 +87,12 @@ signals:
 
 private:
     void create();
+    // What the entry window has beyond its designed controls: History… and Print…, the
+    // captions named for screen readers, the search's marks and the keys.
+    void create_added_buttons();
+    void name_fields_for_readers();
+    void create_marks();
+    void create_shortcuts();
     void set_tab_order();
     void open_event();
     // Loads the entry named by the parameter, or numbers a new one.

@@ -243,7 +243,11 @@ void w_search::create_controls()
     gb_1->lower();
     gb_1_designed = gb_1->geometry();
     dw_search_designed = dw_search->geometry();
+    set_tab_order();
+}
 
+void w_search::set_tab_order()
+{
     // Tab order: first criterion, second criterion, View, Delete, New FAQ, Close, Search, list.
     const QList<QWidget*> chain = {uo_prvi->sle_trazi,
                                    uo_prvi->ddlb_polje,

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 #include <cstdio>
+#include <optional>
 
 #include "commands.h"
 
@@ -26,6 +27,73 @@ int wrong_use(const QString& text)
     return commands::usage;
 }
 
+// What the command line asks for, once read.
+struct command_line {
+    QString command;
+    commands::import_options options;
+    bool history = false;
+    QString from;
+    QStringList files;
+};
+
+// The options allowed with the command; empty for a command that does not exist.
+QStringList options_of(const QString& command)
+{
+    if (command == QStringLiteral("export"))
+        return {"--data-source", "--history"};
+    if (command == QStringLiteral("import"))
+        return {"--data-source", "--encoding", "--dry-run", "--renumber"};
+    if (command == QStringLiteral("copy"))
+        return {"--from", "--to", "--dry-run", "--renumber"};
+    return {};
+}
+
+// Reads the options and files after the command; the text of the first wrong use, if any.
+std::optional<QString> read_arguments(const QStringList& arguments, command_line& line)
+{
+    const QStringList allowed = options_of(line.command);
+    if (allowed.isEmpty())
+        return QStringLiteral("\"%1\" is not a command").arg(line.command);
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (!argument.startsWith(QStringLiteral("--")))
+            line.files << argument;
+        else if (!allowed.contains(argument))
+            return QStringLiteral("%1 is not an option of %2").arg(argument, line.command);
+        else if (argument == QStringLiteral("--history"))
+            line.history = true;
+        else if (argument == QStringLiteral("--dry-run"))
+            line.options.dry_run = true;
+        else if (argument == QStringLiteral("--renumber"))
+            line.options.renumber = true;
+        else if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty())
+            return QStringLiteral("%1 needs a value").arg(argument);
+        else if (argument == QStringLiteral("--encoding"))
+            line.options.encoding = arguments[++i];
+        else if (argument == QStringLiteral("--from"))
+            line.from = arguments[++i];
+        else // --data-source, --to
+            line.options.data_source = arguments[++i];
+    }
+    return std::nullopt;
+}
+
+int run(const command_line& line)
+{
+    if (line.command == QStringLiteral("copy")) {
+        if (line.from.isEmpty())
+            return wrong_use(QStringLiteral("copy needs --from NAME"));
+        if (!line.files.isEmpty())
+            return wrong_use(QStringLiteral("copy takes no file"));
+        return commands::copy_entries(line.from, line.options);
+    }
+    if (line.files.size() != 1)
+        return wrong_use(QStringLiteral("%1 needs one file").arg(line.command));
+    if (line.command == QStringLiteral("export"))
+        return commands::export_entries(line.options.data_source, line.history, line.files.front());
+    return commands::import_entries(line.options, line.files.front());
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -34,65 +102,14 @@ int main(int argc, char* argv[])
     QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty())
         return wrong_use(QStringLiteral("a command is missing"));
-    const QString command = arguments.takeFirst();
-    if (command == QStringLiteral("--help") || command == QStringLiteral("-h") || command == QStringLiteral("help")) {
+    command_line line;
+    line.command = arguments.takeFirst();
+    if (line.command == QStringLiteral("--help") || line.command == QStringLiteral("-h")
+        || line.command == QStringLiteral("help")) {
         std::fputs(usage_text, stdout);
         return commands::done;
     }
-
-    commands::import_options options;
-    bool history = false;
-    QString from;
-    QStringList files;
-    // Options that are allowed with the command, and those that take a value.
-    const QStringList allowed =
-        command == QStringLiteral("export")   ? QStringList{"--data-source", "--history"}
-        : command == QStringLiteral("import") ? QStringList{"--data-source", "--encoding", "--dry-run", "--renumber"}
-        : command == QStringLiteral("copy")   ? QStringList{"--from", "--to", "--dry-run", "--renumber"}
-                                              : QStringList{};
-    if (allowed.isEmpty())
-        return wrong_use(QStringLiteral("\"%1\" is not a command").arg(command));
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (!argument.startsWith(QStringLiteral("--"))) {
-            files << argument;
-            continue;
-        }
-        if (!allowed.contains(argument))
-            return wrong_use(QStringLiteral("%1 is not an option of %2").arg(argument, command));
-        if (argument == QStringLiteral("--history")) {
-            history = true;
-            continue;
-        }
-        if (argument == QStringLiteral("--dry-run")) {
-            options.dry_run = true;
-            continue;
-        }
-        if (argument == QStringLiteral("--renumber")) {
-            options.renumber = true;
-            continue;
-        }
-        if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty())
-            return wrong_use(QStringLiteral("%1 needs a value").arg(argument));
-        const QString value = arguments[++i];
-        if (argument == QStringLiteral("--encoding"))
-            options.encoding = value;
-        else if (argument == QStringLiteral("--from"))
-            from = value;
-        else // --data-source, --to
-            options.data_source = value;
-    }
-
-    if (command == QStringLiteral("copy")) {
-        if (from.isEmpty())
-            return wrong_use(QStringLiteral("copy needs --from NAME"));
-        if (!files.isEmpty())
-            return wrong_use(QStringLiteral("copy takes no file"));
-        return commands::copy_entries(from, options);
-    }
-    if (files.size() != 1)
-        return wrong_use(QStringLiteral("%1 needs one file").arg(command));
-    if (command == QStringLiteral("export"))
-        return commands::export_entries(options.data_source, history, files.front());
-    return commands::import_entries(options, files.front());
+    if (const std::optional<QString> wrong = read_arguments(arguments, line))
+        return wrong_use(*wrong);
+    return run(line);
 }
