@@ -11,12 +11,14 @@
 
 #include "faq_fixture.h"
 #include "history_statements.h"
+#include "session.h"
 #include "session_identity.h"
 #include "statements.h"
 #include "transaction.h"
 #include "unexpected_dialogs.h"
 
 using test_support::backend;
+using test_support::connect_session;
 using test_support::faq_fixture;
 
 namespace {
@@ -30,14 +32,6 @@ statements::entry_texts texts(const QString& adresa, const QString& pitanje, con
 QString describe(const statements::entry_texts& t)
 {
     return QStringLiteral("[%1|%2|%3|%4|%5]").arg(t.adresa, t.pitanje, t.proizvod, t.lot, t.odgovor.left(40));
-}
-
-void connect_session(transaction& sqlca)
-{
-    sqlca.DBMS = QStringLiteral("ODBC");
-    sqlca.AutoCommit = false;
-    sqlca.DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
-    sqlca.connect();
 }
 
 // The numbering of new entries: the largest number plus one, none past 32767.
