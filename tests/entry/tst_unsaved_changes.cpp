@@ -69,7 +69,6 @@ void tst_unsaved_changes::opening_another_entry_asks_first()
 {
     QFETCH(QString, how);
     QFETCH(QString, field);
-    test_support::message_recorder boxes;
     view(1);
     QVERIFY(entry());
     QWidget* typed_into = entry()->findChild<QWidget*>(field);
@@ -101,7 +100,6 @@ void tst_unsaved_changes::opening_another_entry_asks_first()
     QCOMPARE(entry()->sle_rbr->text(), how == QLatin1String("new") ? QStringLiteral("3") : QStringLiteral("2"));
     QVERIFY(!typed().contains(QStringLiteral(" (checked)")));
     QCOMPARE(fixture->find(1)->lot, QStringLiteral("LT-1"));
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
 }
 
 // An entry as loaded, or with an edit the user took back, holds nothing to lose: another entry

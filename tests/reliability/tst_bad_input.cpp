@@ -12,6 +12,7 @@
 #include "faq_fixture.h"
 #include "hostile_text.h"
 #include "search_statement.h"
+#include "session.h"
 #include "statements.h"
 #include "transaction.h"
 #include "unexpected_dialogs.h"
@@ -84,10 +85,7 @@ void tst_bad_input::initTestCase()
 {
     fixture = std::make_unique<faq_fixture>();
     sqlca = std::make_unique<transaction>(QStringLiteral("bad_input"));
-    sqlca->DBMS = QStringLiteral("ODBC");
-    sqlca->AutoCommit = false;
-    sqlca->DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
-    sqlca->connect();
+    test_support::connect_session(*sqlca);
     QVERIFY2(sqlca->SQLCode == 0, qPrintable(sqlca->SQLErrText));
 }
 

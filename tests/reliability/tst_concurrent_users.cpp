@@ -14,6 +14,7 @@
 
 #include "entry_number.h"
 #include "faq_fixture.h"
+#include "session.h"
 #include "statements.h"
 #include "transaction.h"
 #include "unexpected_dialogs.h"
@@ -56,10 +57,7 @@ public:
 
     void run()
     {
-        sqlca.DBMS = QStringLiteral("ODBC");
-        sqlca.AutoCommit = false;
-        sqlca.DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
-        sqlca.connect();
+        test_support::connect_session(sqlca);
         if (sqlca.SQLCode != 0) {
             out.errors << QStringLiteral("connect: ") + sqlca.SQLErrText;
             return;

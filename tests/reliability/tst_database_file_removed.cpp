@@ -7,11 +7,9 @@
 #include <QFile>
 #include <QSqlDatabase>
 
-#include "window_driver.h"
+#include "work_under_fault.h"
 
-using test_support::client;
-using test_support::faq_fixture;
-using test_support::message_recorder;
+using namespace test_support;
 
 class tst_database_file_removed : public QObject {
     Q_OBJECT
@@ -51,37 +49,21 @@ private slots:
 
 void tst_database_file_removed::save_into_a_deleted_file_is_reported()
 {
-    message_recorder boxes;
     client user;
-    user.app.w_search->cb_search_clicked();
-    user.app.w_search->dw_search_clicked(1);
-    const std::int16_t edited = user.app.rbr;
-    user.app.w_search->cb_view_clicked();
-    QPointer<w_main> window = user.app.w_main.data();
-    const QString typed = QStringLiteral("Typed after the file was deleted.");
-    window->mle_odgovor->setPlainText(typed);
+    const auto work = edit_listed_entry(user, 1, QStringLiteral("Typed after the file was deleted."));
 
     delete_database_files();
-    window->cb_save_clicked();
-    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("UPDATE faq SET ...")}));
-    QVERIFY2(boxes.boxes.first().text.contains(fixture->database_file()), qPrintable(boxes.summary()));
-    QVERIFY(window && window->isVisible());
-    QCOMPARE(window->mle_odgovor->text(), typed);
-    boxes.boxes.clear();
+    save_is_reported(work, QStringLiteral("UPDATE faq SET ..."), fixture->database_file());
 
     // A new file at the same place, with the entry missing from it: the save goes to that file.
     new_database_file();
-    window->cb_save_clicked();
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
-    QTRY_VERIFY(window.isNull());
+    save_goes_through(work, *fixture);
     QCOMPARE(fixture->count(), 1);
-    QCOMPARE(fixture->find(edited)->odgovor, typed);
     QCOMPARE(user.listed_rows(), 1);
 }
 
 void tst_database_file_removed::delete_in_a_replaced_file_is_reported()
 {
-    message_recorder boxes;
     client user;
     user.app.w_search->cb_search_clicked();
     user.app.w_search->dw_search_clicked(2);
@@ -90,14 +72,8 @@ void tst_database_file_removed::delete_in_a_replaced_file_is_reported()
     delete_database_files();
     new_database_file();
     fixture->insert(doomed, "kept", "in the new file", "01/01/2021", "p", "l", "a");
-    {
-        test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
-        user.app.w_search->cb_delete_clicked();
-        QCOMPARE(yes.questions.size(), 1);
-    }
     // Reported under the delete's title; the refresh then lists the new file's one entry.
-    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed)}));
-    QVERIFY2(boxes.boxes.first().text.contains(fixture->database_file()), qPrintable(boxes.summary()));
+    delete_is_reported(user, {QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed)}, fixture->database_file());
     QVERIFY(fixture->find(doomed));
     QCOMPARE(user.listed_rows(), 1);
 }

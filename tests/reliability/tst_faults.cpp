@@ -8,12 +8,9 @@
 #include <QProcess>
 #include <memory>
 
-#include "window_driver.h"
+#include "work_under_fault.h"
 
-using test_support::backend;
-using test_support::client;
-using test_support::faq_fixture;
-using test_support::message_recorder;
+using namespace test_support;
 
 namespace {
 
@@ -86,16 +83,9 @@ void tst_faults::locked_file_reports_after_the_timeout()
 {
     if (fixture->which() != backend::sqlite)
         QSKIP("file locks are SQLite's");
-    message_recorder boxes;
     client user;
-    user.app.w_search->cb_search_clicked();
+    const auto work = edit_listed_entry(user, 3, QStringLiteral("Typed while another program held the file."));
     const int entries = user.listed_rows();
-    user.app.w_search->dw_search_clicked(3);
-    const std::int16_t edited = user.app.rbr;
-    user.app.w_search->cb_view_clicked();
-    w_main& window = *user.app.w_main;
-    const QString typed = QStringLiteral("Typed while another program held the file.");
-    window.mle_odgovor->setPlainText(typed);
 
     sqlite_writer other(fixture->database_file());
     QVERIFY(other.holding());
@@ -103,49 +93,26 @@ void tst_faults::locked_file_reports_after_the_timeout()
     // The save waits for the data source's timeout, not forever, then says why.
     QElapsedTimer waited;
     waited.start();
-    window.cb_save_clicked();
+    save_is_reported(work, QStringLiteral("UPDATE faq SET ..."), QStringLiteral("locked"));
     const qint64 save_ms = waited.elapsed();
     qInfo("save against a locked file returned after %lld ms (busy timeout %lld ms)", save_ms, busy_timeout_ms);
     // A generous bound: this guards against a hang, it does not measure speed.
     QVERIFY2(save_ms < 2 * busy_timeout_ms + 8000, qPrintable(QString::number(save_ms)));
-    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("UPDATE faq SET ...")}));
-    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("locked")), qPrintable(boxes.summary()));
-    QVERIFY(user.app.w_main);
-    QCOMPARE(window.mle_odgovor->text(), typed);
-    boxes.boxes.clear();
 
     // Reading goes on while the other program writes (the file is in WAL mode).
     user.app.w_search->cb_search_clicked();
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
     QCOMPARE(user.listed_rows(), entries);
 
     // A delete is refused the same way and the list is refreshed.
     user.app.w_search->dw_search_clicked(5);
     const std::int16_t doomed = user.app.rbr;
-    {
-        test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
-        user.app.w_search->cb_delete_clicked();
-    }
-    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed)}));
+    delete_is_reported(user, {QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed)});
     QCOMPARE(user.listed_rows(), entries);
-    boxes.boxes.clear();
 
-    // Once the other program lets go, the same save and delete go through.
+    // Once the other program lets go, the same save and delete go through; the save refreshed
+    // the list, so the entry to delete is chosen again (its row may have moved).
     other.release();
-    window.cb_save_clicked();
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
-    QTRY_VERIFY(user.app.w_main.isNull());
-    QCOMPARE(fixture->find(edited)->odgovor, typed);
-    // The save refreshed the list: the entry to delete is chosen again (its row may have moved).
-    user.click_row(user.row_of(doomed));
-    QCOMPARE(user.app.rbr, doomed);
-    {
-        test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
-        user.app.w_search->cb_delete_clicked();
-    }
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
-    QVERIFY(!fixture->find(doomed));
-    QCOMPARE(user.listed_rows(), entries - 1);
+    save_and_delete_go_through(user, work, *fixture, doomed, entries);
 }
 
 void tst_faults::refuse_answers_with(const QString& word)
@@ -170,46 +137,27 @@ void tst_faults::refused_statement_leaves_nothing_half_done()
 {
     refuse_answers_with(QStringLiteral("REFUSE"));
     const auto before = fixture->rows();
-    message_recorder boxes;
     client user;
     w_search& search = *user.app.w_search;
-    search.cb_search_clicked();
 
     // The user changes every field of entry 3, but the database refuses the answer.
-    search.dw_search_clicked(3);
-    const std::int16_t edited = user.app.rbr;
-    search.cb_view_clicked();
-    w_main* window = user.app.w_main;
-    window->mle_adresa->setPlainText(QStringLiteral("new keywords"));
-    window->mle_question->setPlainText(QStringLiteral("new question"));
-    window->em_proizvod->setText(QStringLiteral("new product"));
-    window->em_lot->setText(QStringLiteral("new lot"));
-    window->mle_odgovor->setPlainText(QStringLiteral("please REFUSE this"));
-    window->cb_save_clicked();
-    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("UPDATE faq SET ...")}));
-    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("answer refused by the database")),
-             qPrintable(boxes.summary()));
-    QVERIFY(user.app.w_main);
-    boxes.boxes.clear();
+    const auto work = edit_listed_entry(user, 3, QStringLiteral("please REFUSE this"));
+    work.window->mle_adresa->setPlainText(QStringLiteral("new keywords"));
+    work.window->mle_question->setPlainText(QStringLiteral("new question"));
+    work.window->em_proizvod->setText(QStringLiteral("new product"));
+    work.window->em_lot->setText(QStringLiteral("new lot"));
+    save_is_reported(work, QStringLiteral("UPDATE faq SET ..."), QStringLiteral("answer refused by the database"));
 
     // A new entry is refused the same way.
-    user.app.w_main->close();
+    work.window->close();
     QTRY_VERIFY(user.app.w_main.isNull());
-    search.cb_new_clicked();
-    user.app.w_main->mle_question->setPlainText(QStringLiteral("refused new entry"));
-    user.app.w_main->mle_odgovor->setPlainText(QStringLiteral("REFUSE"));
-    user.app.w_main->cb_save_clicked();
-    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("INSERT INTO faq VALUES(...)")}));
-    boxes.boxes.clear();
+    auto added = start_new_entry(user, QStringLiteral("refused new entry"), QStringLiteral("REFUSE"));
+    save_is_reported(added, QStringLiteral("INSERT INTO faq VALUES(...)"));
 
     // The user goes on and deletes entry 5: its commit must carry nothing of the refused work.
     search.dw_search_clicked(5);
     const std::int16_t doomed = user.app.rbr;
-    {
-        test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
-        search.cb_delete_clicked();
-    }
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+    delete_current(user);
 
     const auto after = fixture->rows();
     QCOMPARE(after.size(), before.size() - 1);
@@ -229,26 +177,19 @@ void tst_faults::refused_statement_leaves_nothing_half_done()
     }
 
     // The entry window still holds the refused new entry; an accepted answer saves it.
-    user.app.w_main->mle_odgovor->setPlainText(QStringLiteral("accepted"));
-    user.app.w_main->cb_save_clicked();
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+    added.type_answer(QStringLiteral("accepted"));
+    added.window->cb_save_clicked();
+    QTRY_VERIFY(added.window.isNull());
     QCOMPARE(fixture->rows().back().pitanje, QStringLiteral("refused new entry"));
-    QCOMPARE(fixture->find(edited)->odgovor, before[static_cast<std::size_t>(2)].odgovor);
+    QCOMPARE(fixture->find(work.edited)->odgovor, before[static_cast<std::size_t>(2)].odgovor);
 }
 
 void tst_faults::killed_session_is_replaced_without_a_word()
 {
     if (fixture->which() != backend::postgresql)
         QSKIP("a server-side session exists on PostgreSQL only");
-    message_recorder boxes;
     client user;
-    user.app.w_search->cb_search_clicked();
-    user.app.w_search->dw_search_clicked(4);
-    const std::int16_t edited = user.app.rbr;
-    user.app.w_search->cb_view_clicked();
-    w_main& window = *user.app.w_main;
-    const QString typed = QStringLiteral("Typed before the session was killed.");
-    window.mle_odgovor->setPlainText(typed);
+    const auto work = edit_listed_entry(user, 4, QStringLiteral("Typed before the session was killed."));
 
     // The administrator terminates every other session of the user mirt, the program's one, and
     // waits until it has ended.
@@ -257,10 +198,7 @@ void tst_faults::killed_session_is_replaced_without_a_word()
 
     // The save's first statement, the count, finds the session gone and runs again on a new
     // one; the save then goes through without a word, exactly once.
-    window.cb_save_clicked();
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
-    QTRY_VERIFY(user.app.w_main.isNull());
-    QCOMPARE(fixture->find(edited)->odgovor, typed);
+    save_goes_through(work, *fixture);
     QCOMPARE(user.listed_rows(), fixture->count());
 }
 
@@ -277,39 +215,20 @@ void tst_faults::change_refused_at_commit_keeps_the_text()
     fixture->exec(QStringLiteral("CREATE CONSTRAINT TRIGGER faq_check_at_commit AFTER INSERT OR UPDATE ON faq "
                                  "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION faq_check_at_commit()"));
     const auto before = fixture->rows();
-    message_recorder boxes;
     client user;
-    user.app.w_search->cb_search_clicked();
-    user.app.w_search->dw_search_clicked(2);
-    const std::int16_t edited = user.app.rbr;
-    user.app.w_search->cb_view_clicked();
-    w_main* window = user.app.w_main;
-    window->mle_odgovor->setPlainText(QStringLiteral("refuse me AT COMMIT"));
-    window->cb_save_clicked();
-    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("UPDATE faq SET ...")}));
-    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("refused at commit")), qPrintable(boxes.summary()));
-    QVERIFY(user.app.w_main);
-    QCOMPARE(window->mle_odgovor->text(), QStringLiteral("refuse me AT COMMIT"));
-    QCOMPARE(fixture->find(edited)->odgovor, before[1].odgovor);
-    boxes.boxes.clear();
+    auto work = edit_listed_entry(user, 2, QStringLiteral("refuse me AT COMMIT"));
+    save_is_reported(work, QStringLiteral("UPDATE faq SET ..."), QStringLiteral("refused at commit"));
+    QCOMPARE(fixture->find(work.edited)->odgovor, before[1].odgovor);
 
     // The user corrects the answer; the same window saves it.
-    window->mle_odgovor->setPlainText(QStringLiteral("accepted at commit"));
-    window->cb_save_clicked();
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
-    QTRY_VERIFY(user.app.w_main.isNull());
-    QCOMPARE(fixture->find(edited)->odgovor, QStringLiteral("accepted at commit"));
+    work.type_answer(QStringLiteral("accepted at commit"));
+    save_goes_through(work, *fixture);
 
     // A new entry refused at its commit is not stored and stays in the window.
-    user.app.w_search->cb_new_clicked();
-    user.app.w_main->mle_question->setPlainText(QStringLiteral("new question"));
-    user.app.w_main->mle_odgovor->setPlainText(QStringLiteral("AT COMMIT"));
-    user.app.w_main->cb_save_clicked();
-    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("INSERT INTO faq VALUES(...)")}));
-    QVERIFY(user.app.w_main);
+    const auto added = start_new_entry(user, QStringLiteral("new question"), QStringLiteral("AT COMMIT"));
+    save_is_reported(added, QStringLiteral("INSERT INTO faq VALUES(...)"));
     QCOMPARE(fixture->count(), static_cast<int>(before.size()));
-    user.app.w_main->close();
-    boxes.boxes.clear();
+    added.window->close();
 
     // A delete refused at its commit is reported under the delete's title; the entry stays listed.
     fixture->exec(QStringLiteral("CREATE OR REPLACE FUNCTION faq_keep_at_commit() RETURNS trigger AS $$ BEGIN "
@@ -318,13 +237,8 @@ void tst_faults::change_refused_at_commit_keeps_the_text()
                                  "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION faq_keep_at_commit()"));
     user.app.w_search->dw_search_clicked(1);
     const std::int16_t kept = user.app.rbr;
-    {
-        test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
-        user.app.w_search->cb_delete_clicked();
-    }
-    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(kept)}));
-    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("delete refused at commit")),
-             qPrintable(boxes.summary()));
+    delete_is_reported(user, {QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(kept)},
+                       QStringLiteral("delete refused at commit"));
     QVERIFY(fixture->find(kept));
     fixture->exec(QStringLiteral("DROP TRIGGER faq_keep_at_commit ON faq"));
 }

@@ -11,11 +11,9 @@
 
 #include "odbc_statement.h"
 #include "private_odbc.h"
-#include "window_driver.h"
+#include "work_under_fault.h"
 
-using test_support::client;
-using test_support::faq_fixture;
-using test_support::message_recorder;
+using namespace test_support;
 
 class tst_read_only : public QObject {
     Q_OBJECT
@@ -39,51 +37,29 @@ private slots:
 void tst_read_only::changes_are_refused_and_the_text_stays()
 {
     const auto before = fixture->rows();
-    message_recorder boxes;
     client user;
     w_search& search = *user.app.w_search;
 
     search.cb_search_clicked();
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
     QCOMPARE(user.listed_rows(), static_cast<int>(before.size()));
 
     // An existing entry loads; its changed answer is refused and stays in the window.
-    search.dw_search_clicked(2);
-    search.cb_view_clicked();
-    w_main* window = user.app.w_main;
-    QVERIFY(!window->mle_question->text().isEmpty());
-    const QString typed = QStringLiteral("An answer the file cannot take.");
-    window->mle_odgovor->setPlainText(typed);
-    window->cb_save_clicked();
-    QCOMPARE(boxes.boxes.size(), 1);
-    QCOMPARE(boxes.boxes.first().title, QStringLiteral("UPDATE faq SET ..."));
-    QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("%1 is read-only").arg(fixture->database_file())),
-             qPrintable(boxes.summary()));
-    QVERIFY(user.app.w_main);
-    QCOMPARE(window->mle_odgovor->text(), typed);
-    boxes.boxes.clear();
+    const QString read_only = QStringLiteral("%1 is read-only").arg(fixture->database_file());
+    const auto work = edit_listed_entry(user, 2, QStringLiteral("An answer the file cannot take."));
+    QVERIFY(!work.window->mle_question->text().isEmpty());
+    save_is_reported(work, QStringLiteral("UPDATE faq SET ..."), read_only);
 
     // A new entry is numbered (reading works) and its insert is refused.
-    window->close();
+    work.window->close();
     QTRY_VERIFY(user.app.w_main.isNull());
-    search.cb_new_clicked();
-    QCOMPARE(user.app.w_main->sle_rbr->text(), QString::number(before.back().rbr + 1));
-    user.app.w_main->mle_question->setPlainText(QStringLiteral("A new question"));
-    user.app.w_main->cb_save_clicked();
-    QCOMPARE(boxes.boxes.size(), 1);
-    QCOMPARE(boxes.boxes.first().title, QStringLiteral("INSERT INTO faq VALUES(...)"));
-    QCOMPARE(user.app.w_main->mle_question->text(), QStringLiteral("A new question"));
-    boxes.boxes.clear();
+    const auto added = start_new_entry(user, QStringLiteral("A new question"), QString());
+    QCOMPARE(int(added.edited), before.back().rbr + 1);
+    save_is_reported(added, QStringLiteral("INSERT INTO faq VALUES(...)"), read_only);
+    QCOMPARE(added.window->mle_question->text(), QStringLiteral("A new question"));
 
     // A delete is refused and the list is refreshed unchanged.
     search.dw_search_clicked(4);
-    const std::int16_t chosen = user.app.rbr;
-    {
-        test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
-        search.cb_delete_clicked();
-    }
-    QCOMPARE(boxes.boxes.size(), 1);
-    QCOMPARE(boxes.boxes.first().title, QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(chosen));
+    delete_is_reported(user, {QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(user.app.rbr)}, read_only);
     QCOMPARE(user.listed_rows(), static_cast<int>(before.size()));
 
     // Nothing in the file changed.
@@ -127,14 +103,13 @@ void tst_read_only::database_in_a_read_only_folder_is_read()
         QFile::setPermissions(file, read_only | QFile::WriteOwner);
     });
 
-    message_recorder boxes;
     client user(client::with_search_window, source);
     user.search_for();
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
     QCOMPARE(user.listed_rows(), stored);
     w_main* window = user.view(fixture->rows().front().rbr);
     QCOMPARE(window->mle_question->text(), fixture->rows().front().pitanje);
     window->mle_odgovor->setPlainText(QStringLiteral("An answer the folder cannot take."));
+    message_recorder boxes;
     window->cb_save_clicked();
     QCOMPARE(boxes.titles(), QStringList{QStringLiteral("UPDATE faq SET ...")});
     QVERIFY2(boxes.boxes.first().text.contains(QStringLiteral("%1 is read-only").arg(file)),

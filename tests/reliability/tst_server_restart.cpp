@@ -7,11 +7,9 @@
 #include <memory>
 
 #include "own_cluster.h"
-#include "window_driver.h"
+#include "work_under_fault.h"
 
-using test_support::client;
-using test_support::faq_fixture;
-using test_support::message_recorder;
+using namespace test_support;
 
 class tst_server_restart : public QObject {
     Q_OBJECT
@@ -56,93 +54,58 @@ void tst_server_restart::every_operation_reports_then_works_again()
     fixture->recreate_table();
     fixture->load_sample_entries();
     const int entries = fixture->count();
-    message_recorder boxes;
     client user;
     client other(client::without_search_window); // a second client that only loads and numbers
     w_search& search = *user.app.w_search;
 
     // Server up: the user searches, opens the first row, edits its answer, and chooses row 2.
-    search.cb_search_clicked();
+    const auto work = edit_listed_entry(user, 1, QStringLiteral("Typed while the server was away: keep me."));
     QCOMPARE(user.listed_rows(), entries);
-    search.dw_search_clicked(1);
-    const std::int16_t edited = user.app.rbr;
-    search.cb_view_clicked();
-    QVERIFY(user.app.w_main);
-    w_main& window = *user.app.w_main;
-    const QString typed = QStringLiteral("Typed while the server was away: keep me.");
-    window.mle_odgovor->setPlainText(typed);
     search.dw_search_clicked(2);
     const std::int16_t doomed = user.app.rbr;
-    QVERIFY(doomed != edited);
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+    QVERIFY(doomed != work.edited);
 
     QVERIFY(cluster->stop());
 
     // Save: the count fails and the loaded entry is not written at all; the window stays open
     // with the user's text.
-    window.cb_save_clicked();
-    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("ERROR!")}));
-    QVERIFY(user.app.w_main);
-    QCOMPARE(window.mle_odgovor->toPlainText(), typed);
-    boxes.boxes.clear();
+    save_is_reported(work, QStringLiteral("ERROR!"));
 
     // Delete: reported under its own title, then the refresh is reported too.
-    {
-        test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
-        search.cb_delete_clicked();
-        QCOMPARE(yes.questions.size(), 1);
-    }
-    QCOMPARE(boxes.titles(),
-             QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed), QStringLiteral("Search")}));
-    boxes.boxes.clear();
+    delete_is_reported(user, {QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed), QStringLiteral("Search")});
 
     // Search: reported, the list is empty, the criteria stay.
+    message_recorder boxes;
     search.cb_search_clicked();
     QCOMPARE(boxes.titles(), QStringList({QStringLiteral("Search")}));
     QCOMPARE(user.listed_rows(), 0);
     boxes.boxes.clear();
 
     // Load and numbering in another client's entry window.
-    other.app.open_w_main(QString::number(edited));
+    other.app.open_w_main(QString::number(work.edited));
     QCOMPARE(boxes.titles(), QStringList({QStringLiteral("DataBase Error!")}));
     boxes.boxes.clear();
     other.app.open_w_main(QStringLiteral("0"));
     QCOMPARE(boxes.titles(), QStringList({QStringLiteral("Error")}));
     QCOMPARE(boxes.boxes.first().text, QStringLiteral("Database error. NewID failed."));
-    boxes.boxes.clear();
+    boxes.stop();
 
     // Still running, with the user's text where it was.
     QVERIFY(search.isVisible());
-    QVERIFY(window.isVisible());
-    QCOMPARE(window.mle_odgovor->toPlainText(), typed);
+    QVERIFY(work.window->isVisible());
+    QCOMPARE(work.window->mle_odgovor->text(), work.typed);
 
     QVERIFY(cluster->start());
     reopen_admin();
 
-    // The same session works again: the save stores the text typed during the outage.
-    window.cb_save_clicked();
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
-    QTRY_VERIFY(user.app.w_main.isNull());
-    QCOMPARE(fixture->find(edited)->odgovor, typed);
-    QCOMPARE(user.listed_rows(), entries);
+    // The same session works again: the save stores the text typed during the outage, and the
+    // refreshed list lists the entry to delete again (perhaps elsewhere); the user chooses it
+    // again.
+    save_and_delete_go_through(user, work, *fixture, doomed, entries);
 
-    // The refreshed list lists the entry to delete again (perhaps elsewhere); the user chooses
-    // it again.
-    user.click_row(user.row_of(doomed));
-    QCOMPARE(user.app.rbr, doomed);
-    {
-        test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
-        search.cb_delete_clicked();
-    }
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
-    QVERIFY(!fixture->find(doomed));
-    QCOMPARE(user.listed_rows(), entries - 1);
-
-    other.app.open_w_main(QString::number(edited));
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
-    QCOMPARE(other.app.w_main->mle_odgovor->toPlainText(), typed);
+    other.app.open_w_main(QString::number(work.edited));
+    QCOMPARE(other.app.w_main->mle_odgovor->toPlainText(), work.typed);
     other.app.open_w_main(QStringLiteral("0"));
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
     const int newest = fixture->rows().back().rbr;
     QCOMPARE(other.app.w_main->sle_rbr->text(), QString::number(newest + 1));
     QCOMPARE(fixture->count(), entries - 1);
@@ -152,7 +115,6 @@ void tst_server_restart::first_search_after_a_restart_simply_works()
 {
     fixture->recreate_table();
     fixture->load_sample_entries();
-    message_recorder boxes;
     client user;
     user.app.w_search->cb_search_clicked();
     QCOMPARE(user.listed_rows(), fixture->count());
@@ -163,7 +125,6 @@ void tst_server_restart::first_search_after_a_restart_simply_works()
 
     // The first search finds the old connection gone and runs again on a new one: no message.
     user.app.w_search->cb_search_clicked();
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
     QCOMPARE(user.listed_rows(), fixture->count());
 }
 
@@ -173,7 +134,6 @@ void tst_server_restart::every_read_after_a_restart_runs_again_on_a_new_connecti
     fixture->load_sample_entries();
     const auto rows = fixture->rows();
     const int entries = static_cast<int>(rows.size());
-    message_recorder boxes;
     client user;
     w_search& search = *user.app.w_search;
     search.cb_search_clicked();
@@ -187,14 +147,12 @@ void tst_server_restart::every_read_after_a_restart_runs_again_on_a_new_connecti
     // The load of an entry.
     restart();
     user.app.open_w_main(QString::number(rows[2].rbr));
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
     QCOMPARE(user.app.w_main->mle_question->text(), rows[2].pitanje);
 
     // The count that starts a save (the entry then goes through as an update).
     restart();
     user.app.w_main->mle_odgovor->setPlainText(QStringLiteral("saved right after a restart"));
     user.app.w_main->cb_save_clicked();
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
     QTRY_VERIFY(user.app.w_main.isNull());
     QCOMPARE(fixture->find(rows[2].rbr)->odgovor, QStringLiteral("saved right after a restart"));
     QCOMPARE(fixture->count(), entries);
@@ -202,14 +160,12 @@ void tst_server_restart::every_read_after_a_restart_runs_again_on_a_new_connecti
     // The numbering of a new entry.
     restart();
     search.cb_new_clicked();
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
     QCOMPARE(user.app.w_main->sle_rbr->text(), QString::number(rows.back().rbr + 1));
     user.app.w_main->close();
 
     // The search.
     restart();
     search.cb_search_clicked();
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
     QCOMPARE(user.listed_rows(), entries);
 }
 
@@ -218,7 +174,6 @@ void tst_server_restart::change_after_a_restart_is_reported_not_run_again()
     fixture->recreate_table();
     fixture->load_sample_entries();
     const int entries = fixture->count();
-    message_recorder boxes;
     client user;
     w_search& search = *user.app.w_search;
     search.cb_search_clicked();
@@ -231,22 +186,13 @@ void tst_server_restart::change_after_a_restart_is_reported_not_run_again()
 
     // The delete is the first statement after the restart: it fails with its connection and is
     // reported, never run a second time behind the user's back. The refresh after it is a read.
-    {
-        test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
-        search.cb_delete_clicked();
-    }
-    QCOMPARE(boxes.titles(), QStringList({QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed)}));
+    delete_is_reported(user, {QStringLiteral("DELETE FROM faq WHERE rbr=%1").arg(doomed)});
     QVERIFY(fixture->find(doomed));
     QCOMPARE(user.listed_rows(), entries);
-    boxes.boxes.clear();
 
     // Asked again, it deletes.
     search.dw_search_clicked(1);
-    {
-        test_support::yes_no_answerer yes(QStringLiteral("cb_da"));
-        search.cb_delete_clicked();
-    }
-    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+    delete_current(user);
     QVERIFY(!fixture->find(doomed));
     QCOMPARE(user.listed_rows(), entries - 1);
 }

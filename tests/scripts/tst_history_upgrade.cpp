@@ -18,6 +18,7 @@
 #include "history_statements.h"
 #include "private_odbc.h"
 #include "script_runner.h"
+#include "session.h"
 #include "sqlite_files.h"
 #include "statements.h"
 #include "transaction.h"
@@ -118,9 +119,7 @@ class tst_history_upgrade : public QObject {
         odbc.write(QStringLiteral("FAQ"), QStringLiteral("SQLite3"),
                    {QStringLiteral("Database=") + database, QStringLiteral("Timeout=2000")});
         transaction sqlca(QStringLiteral("upgraded"));
-        sqlca.AutoCommit = false;
-        sqlca.DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
-        sqlca.connect();
+        test_support::connect_session(sqlca);
         QVERIFY2(sqlca.SQLCode == 0, qPrintable(sqlca.SQLErrText));
         std::vector<history::version> versions;
         history::versions_of_entry(sqlca, 31, versions);

@@ -17,6 +17,7 @@
 #include "history_statements.h"
 #include "script_runner.h"
 #include "search_statement.h"
+#include "session.h"
 #include "session_identity.h"
 #include "statements.h"
 #include "transaction.h"
@@ -265,10 +266,7 @@ void tst_shared_database::readme_commands_give_every_desktop_the_shared_database
     qputenv("ODBCINI", home.filePath(QStringLiteral(".odbc.ini")).toLocal8Bit());
     {
         transaction sqlca(QStringLiteral("shared"));
-        sqlca.DBMS = QStringLiteral("ODBC");
-        sqlca.AutoCommit = false;
-        sqlca.DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
-        sqlca.connect();
+        test_support::connect_session(sqlca);
         QVERIFY2(sqlca.SQLCode == 0, qPrintable(sqlca.SQLErrText));
         auto found = [&](const search::criteria& criteria) {
             std::vector<statements::list_row> rows;

@@ -9,6 +9,7 @@
 
 #include "dw_pretraga.h"
 #include "faq_fixture.h"
+#include "session.h"
 #include "statements.h"
 #include "transaction.h"
 #include "unexpected_dialogs.h"
@@ -71,9 +72,7 @@ void tst_dw_pretraga::init()
 {
     fixture->recreate_table();
     sqlca = std::make_unique<transaction>(QStringLiteral("list_model_test"));
-    sqlca->AutoCommit = false;
-    sqlca->DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
-    sqlca->connect();
+    test_support::connect_session(*sqlca);
     QCOMPARE(sqlca->SQLCode, 0L);
     list = std::make_unique<dw_pretraga>();
     list->set_trans_object(*sqlca);

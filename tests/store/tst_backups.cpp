@@ -15,6 +15,7 @@
 #include "database_copy.h"
 #include "faq_fixture.h"
 #include "rotation.h"
+#include "session.h"
 #include "sqlite_files.h"
 #include "statements.h"
 #include "transaction.h"
@@ -92,9 +93,7 @@ void tst_backups::copy_during_a_pending_change()
     const int committed = fixture->count();
 
     transaction writer(QStringLiteral("writer"));
-    writer.AutoCommit = false;
-    writer.DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
-    writer.connect();
+    test_support::connect_session(writer);
     QVERIFY2(writer.succeeded(), qPrintable(writer.SQLErrText));
     if (insert)
         statements::insert_entry(writer, 900, test_support::sample_entry(QStringLiteral("pending")),

@@ -4,19 +4,21 @@
 // under its old number or the next free one, in one transaction. Runs on SQLite and PostgreSQL.
 
 #include <QDateTime>
-#include <QProcess>
 #include <QSqlQuery>
 #include <QTest>
 #include <set>
 
 #include "faq_fixture.h"
 #include "history_statements.h"
+#include "run_program.h"
+#include "session.h"
 #include "session_identity.h"
 #include "statements.h"
 #include "transaction.h"
 #include "unexpected_dialogs.h"
 
 using test_support::backend;
+using test_support::connect_session;
 using test_support::faq_fixture;
 
 namespace {
@@ -32,14 +34,6 @@ QString describe(const statements::entry_texts& t)
     return QStringLiteral("[%1|%2|%3|%4|%5]").arg(t.adresa, t.pitanje, t.proizvod, t.lot, t.odgovor.left(40));
 }
 
-void connect_session(transaction& sqlca)
-{
-    sqlca.DBMS = QStringLiteral("ODBC");
-    sqlca.AutoCommit = false;
-    sqlca.DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
-    sqlca.connect();
-}
-
 // The numbering of new entries: the largest number plus one, none past 32767.
 std::optional<std::int16_t> next_number(std::optional<int> largest)
 {
@@ -48,29 +42,6 @@ std::optional<std::int16_t> next_number(std::optional<int> largest)
     if (*largest >= 32767)
         return std::nullopt;
     return static_cast<std::int16_t>(std::max(*largest, 0) + 1);
-}
-
-struct command_result {
-    int exit_code = -1;
-    QString output;
-};
-
-command_result run_command(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    command_result result;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        result.output = program + QStringLiteral(" did not finish");
-        return result;
-    }
-    result.output = QString::fromUtf8(process.readAll());
-    result.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return result;
 }
 
 } // namespace
@@ -96,7 +67,7 @@ private slots:
 
 private:
     // Runs statements through the database's own command line, as another program would.
-    command_result command_line(const QString& statements, const QString& desktop_user = QString());
+    test_support::run_result command_line(const QString& statements, const QString& desktop_user = QString());
     std::vector<history::version> versions(int rbr);
     std::vector<history::deleted_entry> deleted();
     history::restore_outcome restore(std::int64_t version_id);
@@ -124,21 +95,21 @@ void tst_history::cleanupTestCase()
     db.reset();
 }
 
-command_result tst_history::command_line(const QString& statements, const QString& desktop_user)
+test_support::run_result tst_history::command_line(const QString& statements, const QString& desktop_user)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (db->which() == backend::sqlite)
-        return run_command(QStringLiteral("sqlite3"), {QStringLiteral("-bail"), db->database_file(), statements},
-                           environment);
+        return test_support::run(QStringLiteral("sqlite3"), {QStringLiteral("-bail"), db->database_file(), statements},
+                                 environment);
     if (!desktop_user.isEmpty())
         environment.insert(QStringLiteral("PGOPTIONS"), QStringLiteral("-c tarvo.desktop_user=") + desktop_user);
-    return run_command(QStringLiteral("psql"),
-                       {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"),
-                        QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"), db->postgresql_socket_dir(),
-                        QStringLiteral("-p"), QString::number(db->postgresql_port()), QStringLiteral("-U"),
-                        QStringLiteral("mirt"), QStringLiteral("-d"), QStringLiteral("faq"), QStringLiteral("-c"),
-                        statements},
-                       environment);
+    return test_support::run(QStringLiteral("psql"),
+                             {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"),
+                              QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"), db->postgresql_socket_dir(),
+                              QStringLiteral("-p"), QString::number(db->postgresql_port()), QStringLiteral("-U"),
+                              QStringLiteral("mirt"), QStringLiteral("-d"), QStringLiteral("faq"), QStringLiteral("-c"),
+                              statements},
+                             environment);
 }
 
 std::vector<history::version> tst_history::versions(int rbr)
@@ -251,7 +222,7 @@ void tst_history::changes_by_the_command_line_are_kept()
     db->insert(2, "k2", "q2", "01/01/2020", "p2", "l2", "a2");
     db->insert(3, "k3", "q3", "01/01/2020", "p3", "l3", "a3");
 
-    command_result result = command_line(
+    test_support::run_result result = command_line(
         QStringLiteral("UPDATE faq SET odgovor = 'a1, checked' WHERE rbr = 1; DELETE FROM faq WHERE rbr = 2;"));
     QVERIFY2(result.exit_code == 0, qPrintable(result.output));
     std::vector<history::version> found = versions(1);

@@ -10,6 +10,7 @@
 
 #include "faq_fixture.h"
 #include "search_statement.h"
+#include "session.h"
 #include "statements.h"
 #include "transaction.h"
 #include "unexpected_dialogs.h"
@@ -39,10 +40,7 @@ void tst_missing_like_extension::connects_and_searches_by_sqlites_own_rule()
                              QStringLiteral("LoadExt=") + folder.filePath(QStringLiteral("gone/tarvo_like.so"))});
 
     transaction sqlca(QStringLiteral("missing_extension"));
-    sqlca.DBMS = QStringLiteral("ODBC");
-    sqlca.AutoCommit = false;
-    sqlca.DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
-    sqlca.connect();
+    test_support::connect_session(sqlca);
     QVERIFY2(sqlca.SQLCode == 0 && sqlca.connected(), qPrintable(sqlca.SQLErrText));
 
     auto found = [&](const QString& text, const QString& field) {

@@ -16,24 +16,18 @@
 #include "faq_fixture.h"
 #include "odbc_statement.h"
 #include "search_statement.h"
+#include "session.h"
 #include "statements.h"
 #include "transaction.h"
 #include "unexpected_dialogs.h"
 
 using test_support::backend;
+using test_support::connect_session;
 using test_support::faq_fixture;
 
 namespace {
 
 using numbers = std::set<int>;
-
-void connect_session(transaction& sqlca)
-{
-    sqlca.DBMS = QStringLiteral("ODBC");
-    sqlca.AutoCommit = false;
-    sqlca.DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
-    sqlca.connect();
-}
 
 void insert_search_entries(faq_fixture& db)
 {

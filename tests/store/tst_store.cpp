@@ -8,11 +8,13 @@
 
 #include "dynamic_cursor.h"
 #include "faq_fixture.h"
+#include "session.h"
 #include "statements.h"
 #include "transaction.h"
 #include "unexpected_dialogs.h"
 
 using test_support::backend;
+using test_support::connect_session;
 using test_support::faq_fixture;
 
 namespace {
@@ -21,14 +23,6 @@ statements::entry_texts texts(const QString& adresa, const QString& pitanje, con
                               const QString& lot, const QString& odgovor)
 {
     return statements::entry_texts{adresa, pitanje, proizvod, lot, odgovor};
-}
-
-void connect_session(transaction& sqlca)
-{
-    sqlca.DBMS = QStringLiteral("ODBC");
-    sqlca.AutoCommit = false;
-    sqlca.DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
-    sqlca.connect();
 }
 
 } // namespace

@@ -14,7 +14,13 @@ message_recorder::message_recorder()
         });
 }
 
-message_recorder::~message_recorder() { platform::set_message_box_handler(std::move(previous)); }
+message_recorder::~message_recorder() { stop(); }
+
+void message_recorder::stop()
+{
+    if (std::exchange(recording, false))
+        platform::set_message_box_handler(std::move(previous));
+}
 
 void message_recorder::when_shown(const QString& title, std::function<void()> meanwhile)
 {

@@ -34,7 +34,12 @@ public:
     // between two statements that a test can reach from outside.
     void when_shown(const QString& title, std::function<void()> meanwhile);
 
+    // Message boxes are unexpected again from here on: the guard fails the test on any box, as
+    // it does once the recorder is gone. What was recorded stays.
+    void stop();
+
 private:
+    bool recording = true;
     platform::message_box_handler previous;
     QString trigger;
     std::function<void()> action;
