@@ -285,7 +285,7 @@ void tst_shared_database::readme_commands_give_every_desktop_the_shared_database
         QCOMPARE(
             found({QStringLiteral("ŠUM"), QStringLiteral("All"), {}, QStringLiteral("All"), QStringLiteral("AND")}),
             (std::set<int>{11}));
-        QCOMPARE(found({QStringLiteral("cobas"), QStringLiteral("Product"), QStringLiteral("pump"),
+        QCOMPARE(found({QStringLiteral("zelba"), QStringLiteral("Product"), QStringLiteral("pump"),
                         QStringLiteral("Question"), QStringLiteral("NOT")}),
                  (std::set<int>{4, 20}));
         // The connection is encrypted.
