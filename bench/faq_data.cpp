@@ -25,8 +25,8 @@ constexpr std::array<std::string_view, 96> vocabulary = {
     "voltage",  "fuse",        "board",     "memory",      "display",  "screen",    "keyboard", "after"};
 
 constexpr std::array<std::string_view, 16> products = {
-    "Cobas Integra 400",   "Hematology XN-550",  "Glucose GLU-2",   "Coagulation CA-600",
-    "Sample Loader SL-20", "LabLink 3",          "Fotometar FM-12", "Elektrolit EL-3",
+    "Zelba Quintra 400",   "Hematology HT-550",  "Glucose GLU-2",   "Coagulation KV-600",
+    "Sample Loader SL-20", "Labrova 3",          "Fotometar FM-12", "Elektrolit EL-3",
     "Urine Strip US-7",    "Immuno IA-900",      "Centrifuge CF-4", "Blood Gas BG-2",
     "Chemistry CH-300",    "Cholesterol CHOL-2", "Control Level 2", "Printer PR-80"};
 

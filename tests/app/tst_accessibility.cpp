@@ -66,9 +66,9 @@ private slots:
 void tst_accessibility::init()
 {
     fixture->recreate_table();
-    fixture->insert_question(7, QStringLiteral("Why does the pump drift?"), QStringLiteral("Cobas Integra"));
-    fixture->insert_question(8, QStringLiteral("Firmware update from USB"), QStringLiteral("XN-550"));
-    fixture->insert_question(9, QStringLiteral("Stops at loading firmware"), QStringLiteral("CA-600"));
+    fixture->insert_question(7, QStringLiteral("Why does the pump drift?"), QStringLiteral("Zelba Quintra"));
+    fixture->insert_question(8, QStringLiteral("Firmware update from USB"), QStringLiteral("HT-550"));
+    fixture->insert_question(9, QStringLiteral("Stops at loading firmware"), QStringLiteral("KV-600"));
     user = std::make_unique<client>(client::with_search_window);
     user->search_window()->activateWindow();
     QTRY_VERIFY(user->search_window()->isActiveWindow());

@@ -41,6 +41,9 @@ INI
 printf '[FAQ]\nDriver=SQLite3\nDatabase=%s\nTimeout=2000\n' "$work/faq.db" >"$work/odbc.ini"
 export ODBCSYSINI=$work ODBCINI=$work/odbc.ini
 sqlite3 -bail "$work/faq.db" <"$source_dir/db/faq.sqlite.sql" >/dev/null
+for schema in faq-history.sqlite.sql faq-words.sqlite.sql; do   # as tarvo-setup-dsn makes one
+  { echo "BEGIN;"; cat "$source_dir/db/$schema"; echo "COMMIT;"; } | sqlite3 -bail "$work/faq.db" >/dev/null
+done
 sqlite3 -bail "$work/faq.db" <"$source_dir/db/sample-entries.sql"
 entries=$(sql "SELECT count(*) FROM faq")
 
@@ -113,6 +116,26 @@ click "$(in_entry 2925 1858)"             # Save
 wait_for '[ "$(window_count)" -eq 1 ]'
 wait_for '[ "$(sql "SELECT odgovor FROM faq WHERE rbr=$first_rbr")" = "$answer" ]'
 [ "$(sql "SELECT count(*) FROM faq")" -eq "$entries" ] || fail "the save changed the number of entries"
+
+# --- the saved entry has a version now: its history from the keyboard, closed with Escape
+step "reopen entry $first_rbr, Ctrl+H, Escape, Close"
+double_click "$(row 1)"
+wait_for '[ "$(window_count)" -eq 2 ]'
+entry_window=$(new_window)
+eval "$(xdotool getwindowgeometry --shell "$entry_window" | sed 's/^/EW_/')"
+click "$(in_entry 1854 1238)"             # the answer, so that the entry window is active
+wait_for '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$entry_window" ]'
+xdotool key --clearmodifiers ctrl+h       # History…
+wait_for '[ "$(window_count)" -eq 3 ]'
+history_window=$(comm -13 <(printf '%s\n' "$search_window" "$entry_window" | sort) <(visible_windows) | head -n 1)
+[ "$(xdotool getwindowname "$history_window")" = "History of FAQ entry $first_rbr" ] \
+  || fail "Ctrl+H opened \"$(xdotool getwindowname "$history_window")\", not the entry's history"
+shot "$history_window" "$shots/history-window.png"
+xdotool key --clearmodifiers Escape
+wait_for '[ "$(window_count)" -eq 2 ]'
+click "$(in_entry 3396 1858)"             # Close
+wait_for '[ "$(window_count)" -eq 1 ]'
+[ "$(sql "SELECT odgovor FROM faq WHERE rbr=$first_rbr")" = "$answer" ] || fail "looking at the history changed the entry"
 
 # --- New FAQ from the keyboard: a new entry that the refreshed search lists; its question is
 # longer than the list is wide

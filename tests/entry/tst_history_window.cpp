@@ -28,7 +28,7 @@ using test_support::yes_no_answerer;
 namespace {
 
 const entry_texts original{QStringLiteral("pump, flow"), QStringLiteral("Why does the pump drift?"),
-                           QStringLiteral("Cobas Integra 400"), QStringLiteral("LT-1"),
+                           QStringLiteral("Zelba Quintra 400"), QStringLiteral("LT-1"),
                            QStringLiteral("Replace the tubing.\r\nThen calibrate.")};
 
 entry_texts with_question(entry_texts texts, const QString& question)

@@ -38,8 +38,8 @@ private:
 void tst_unsaved_changes::init()
 {
     fixture->recreate_table();
-    fixture->insert(1, "pump", "Pump flow drifts", "01/02/2020", "Cobas", "LT-1", "Replace the tubing.");
-    fixture->insert(2, "firmware", "Firmware update from USB", "01/02/2020", "XN-550", "FW-5", "Copy the file.");
+    fixture->insert(1, "pump", "Pump flow drifts", "01/02/2020", "Zelba", "LT-1", "Replace the tubing.");
+    fixture->insert(2, "firmware", "Firmware update from USB", "01/02/2020", "HT-550", "FW-5", "Copy the file.");
     user = std::make_unique<test_support::client>();
     app = &user->app;
     QTest::mouseClick(window()->cb_search, Qt::LeftButton);

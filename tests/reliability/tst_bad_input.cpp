@@ -143,7 +143,7 @@ void tst_bad_input::apostrophe_matches_itself()
     for (int rbr = 1; rbr <= stored_entries; ++rbr) {
         entry_texts entry = random_entry(random, 8);
         if (rbr == 1) // a path, as in the sample entries: the backslashes must match themselves
-            entry.pitanje = QStringLiteral("Backup to D:\\Backup\\LabLink, it's daily");
+            entry.pitanje = QStringLiteral("Backup to D:\\Backup\\Labrova, it's daily");
         questions.push_back(entry.pitanje);
         statements::insert_entry(*sqlca, static_cast<std::int16_t>(rbr), entry, QStringLiteral("01/02/2003"));
         QVERIFY2(sqlca->SQLCode == 0, qPrintable(sqlca->SQLErrText));

@@ -41,8 +41,8 @@ private slots:
     void init()
     {
         fixture->recreate_table();
-        fixture->insert(11, "pump", "Pump flow drifts", "01/02/2020", "Cobas", "LT-1", "Replace the tubing.");
-        fixture->insert(12, "noise, bearing", "The vacuum pump rattles", "03/03/2020", "CA-600", "CA-0320",
+        fixture->insert(11, "pump", "Pump flow drifts", "01/02/2020", "Zelba", "LT-1", "Replace the tubing.");
+        fixture->insert(12, "noise, bearing", "The vacuum pump rattles", "03/03/2020", "KV-600", "CA-0320",
                         "A worn bearing is the usual cause.");
     }
 

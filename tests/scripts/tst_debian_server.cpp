@@ -1,5 +1,5 @@
 // tarvo-setup-server on a server as Debian makes it (pg_createcluster, TLS off, listening on
-// localhost), run by root as the README says: what it refuses leaves every file and the catalog
+// localhost), run by root as the administrators' guide says: what it refuses leaves every file and the catalog
 // as they were, a dry run changes nothing, a step that fails puts back what the run changed, TLS
 // and listen_addresses come out right, and a second run repairs what a desktop did to the role.
 // A desktop set up with the server's certificate reaches it, and refuses a server with another.

@@ -1,5 +1,5 @@
-// The README's section "A shared PostgreSQL database", followed as written: its server command
-// (taken from the README itself) on a throwaway PostgreSQL server with TLS on and no access
+// The section "A shared PostgreSQL database" of docs/administration.md, followed as written: its
+// server command (taken from that file itself) on a throwaway PostgreSQL server with TLS on and no access
 // rules of its own, its desktop command in a throwaway home directory, then a search through
 // the program's store on the data source "FAQ" that the desktop command made. Also: the server
 // command run again changes no row, an older database (text columns, owned by mirt) is taken
@@ -35,11 +35,11 @@ const QString example_network = QStringLiteral("192.168.10.0/24");
 const QString example_server = QStringLiteral("faq-server.example");
 const QString hba_line = QStringLiteral("hostssl faq mirt 127.0.0.1/32 scram-sha-256");
 
-// The arguments of the README command that starts with `command`, in a shell block of its
+// The arguments of the guide's command that starts with `command`, in a shell block of its
 // section on the shared database, with the example network and server replaced by the test's.
 QStringList readme_arguments(const QString& command, int port)
 {
-    const QString readme = read_file(test_support::source_dir() + QStringLiteral("/README.md"));
+    const QString readme = read_file(test_support::source_dir() + QStringLiteral("/docs/administration.md"));
     const qsizetype start = readme.indexOf(QStringLiteral("\n## A shared PostgreSQL database\n"));
     if (start < 0)
         return {};
@@ -283,7 +283,7 @@ void tst_shared_database::readme_commands_give_every_desktop_the_shared_database
         QCOMPARE(
             found({QStringLiteral("ŠUM"), QStringLiteral("All"), {}, QStringLiteral("All"), QStringLiteral("AND")}),
             (std::set<int>{11}));
-        QCOMPARE(found({QStringLiteral("cobas"), QStringLiteral("Product"), QStringLiteral("pump"),
+        QCOMPARE(found({QStringLiteral("zelba"), QStringLiteral("Product"), QStringLiteral("pump"),
                         QStringLiteral("Question"), QStringLiteral("NOT")}),
                  (std::set<int>{4, 20}));
         // The connection is encrypted.

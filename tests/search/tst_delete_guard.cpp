@@ -33,9 +33,9 @@ private:
 void tst_delete_guard::init()
 {
     fixture->recreate_table();
-    fixture->insert(1, "pump", "Pump flow drifts", "01/02/2020", "Cobas", "LT-1", "Replace the tubing.");
-    fixture->insert(2, "firmware", "Firmware update from USB", "01/02/2020", "XN-550", "FW-5", "Copy the file.");
-    fixture->insert(3, "firmware, boot", "Stops at loading firmware", "01/02/2020", "CA-600", "FW-2", "Hold the key.");
+    fixture->insert(1, "pump", "Pump flow drifts", "01/02/2020", "Zelba", "LT-1", "Replace the tubing.");
+    fixture->insert(2, "firmware", "Firmware update from USB", "01/02/2020", "HT-550", "FW-5", "Copy the file.");
+    fixture->insert(3, "firmware, boot", "Stops at loading firmware", "01/02/2020", "KV-600", "FW-2", "Hold the key.");
     user = std::make_unique<test_support::client>();
     app = &user->app;
 }

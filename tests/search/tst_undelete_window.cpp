@@ -84,9 +84,9 @@ private:
 void tst_undelete_window::init()
 {
     fixture->recreate_table();
-    fixture->insert(1, "pump", "Pump flow drifts", "01/02/2020", "Cobas", "LT-1", "Replace the tubing.");
-    fixture->insert(2, "firmware", "Firmware update from USB", "01/02/2020", "XN-550", "FW-5", "Copy the file.");
-    fixture->insert(3, "boot", "Stops at loading firmware", "01/02/2020", "CA-600", "FW-2", "Hold the key.");
+    fixture->insert(1, "pump", "Pump flow drifts", "01/02/2020", "Zelba", "LT-1", "Replace the tubing.");
+    fixture->insert(2, "firmware", "Firmware update from USB", "01/02/2020", "HT-550", "FW-5", "Copy the file.");
+    fixture->insert(3, "boot", "Stops at loading firmware", "01/02/2020", "KV-600", "FW-2", "Hold the key.");
     user = std::make_unique<client>(client::with_search_window);
     window()->activateWindow();
     QTRY_VERIFY(window()->isActiveWindow());
@@ -142,7 +142,7 @@ void tst_undelete_window::deleted_entry_comes_back_under_its_old_number()
     QApplication::sendEvent(viewport, &right_click);
     QTRY_COMPARE(deleted.opened, 1);
 
-    QCOMPARE(what.rows, QStringList{QStringLiteral("2|XN-550|Firmware update from USB")});
+    QCOMPARE(what.rows, QStringList{QStringLiteral("2|HT-550|Firmware update from USB")});
     QVERIFY(!what.deleted_at.isEmpty());
     QVERIFY2(what.preview.contains(QStringLiteral("Notes:\nCopy the file.")), qPrintable(what.preview));
     QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
@@ -178,7 +178,7 @@ void tst_undelete_window::taken_number_gives_a_new_one_and_says_which()
     message_recorder boxes;
     window()->act_deleted->trigger();
     QCOMPARE(deleted.opened, 1);
-    QCOMPARE(what.rows, QStringList{QStringLiteral("3 (taken)|CA-600|Stops at loading firmware")});
+    QCOMPARE(what.rows, QStringList{QStringLiteral("3 (taken)|KV-600|Stops at loading firmware")});
     QCOMPARE(boxes.titles(), QStringList{QStringLiteral("Entry restored")});
     QCOMPARE(boxes.boxes.first().text,
              QStringLiteral("Another entry carries number 3 now, so the restored entry came back as entry 4."));
@@ -221,8 +221,8 @@ void tst_undelete_window::keyboard_from_a_search_text()
         QCOMPARE(deleted.opened, 1);
     }
     // The latest deletion first.
-    QCOMPARE(rows, (QStringList{QStringLiteral("2|XN-550|Firmware update from USB"),
-                                QStringLiteral("1|Cobas|Pump flow drifts")}));
+    QCOMPARE(rows, (QStringList{QStringLiteral("2|HT-550|Firmware update from USB"),
+                                QStringLiteral("1|Zelba|Pump flow drifts")}));
     QVERIFY(fixture->find(1));
     QVERIFY(!fixture->find(2));
     QCOMPARE(window()->st_status->currentMessage(), QStringLiteral("Entry 1 restored · 2 entries"));

@@ -167,17 +167,17 @@ void tst_w_search::search_lists_the_matching_rows()
              fixture->find(*pump.begin())->pitanje);
 
     // Second criterion on the product, joined by the first criterion's connector.
-    user->search({.text1 = "pump", .text2 = "Cobas", .field2 = "Product", .connector = "NOT"});
+    user->search({.text1 = "pump", .text2 = "Zelba", .field2 = "Product", .connector = "NOT"});
     QCOMPARE(list()->sql_select(), QStringLiteral(" SELECT faq.rbr, faq.proizvod, faq.pitanje FROM faq WHERE "
-                                                  "(pitanje LIKE '%pump%') AND NOT (proizvod LIKE '%Cobas%')"));
+                                                  "(pitanje LIKE '%pump%') AND NOT (proizvod LIKE '%Zelba%')"));
     QCOMPARE(user->listed_numbers(), numbers_where([](const auto& r) {
                  return r.pitanje.contains("pump", Qt::CaseInsensitive)
-                        && !r.proizvod.contains("Cobas", Qt::CaseInsensitive);
+                        && !r.proizvod.contains("Zelba", Qt::CaseInsensitive);
              }));
 
     // The search reads the criteria and leaves them as they were.
     QCOMPARE(w->uo_prvi->sle_trazi->text(), QStringLiteral("pump"));
-    QCOMPARE(w->uo_drugi->sle_trazi->text(), QStringLiteral("Cobas"));
+    QCOMPARE(w->uo_drugi->sle_trazi->text(), QStringLiteral("Zelba"));
     QCOMPARE(w->uo_prvi->ddlb_polje->currentText(), QStringLiteral("Question"));
     QCOMPARE(w->uo_drugi->ddlb_polje->currentText(), QStringLiteral("Product"));
     QCOMPARE(w->uo_prvi->ddlb_veza->currentText(), QStringLiteral("NOT"));

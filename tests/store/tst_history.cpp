@@ -153,7 +153,7 @@ QString tst_history::expected_user() const
 void tst_history::every_change_made_through_the_store_is_kept()
 {
     const auto original = texts(QStringLiteral("pump, flow"), QStringLiteral("Why does the pump drift?"),
-                                QStringLiteral("Cobas"), QStringLiteral("LT-1"), QStringLiteral("Replace the tubing."));
+                                QStringLiteral("Zelba"), QStringLiteral("LT-1"), QStringLiteral("Replace the tubing."));
     db->insert(5, original.adresa, original.pitanje, QStringLiteral("03/14/2019"), original.proizvod, original.lot,
                original.odgovor);
     const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-60);

@@ -35,16 +35,16 @@ void insert_search_entries(faq_fixture& db)
               QStringLiteral("02/18/2020"), QStringLiteral("Fotometar FM-12"), QStringLiteral("ČŽ-2020"),
               QStringLiteral("Đak ili Ćiro: obojica čiste leću."));
     db.insert(2, QStringLiteral("pump, noise"), QStringLiteral("The vacuum Pump makes a rattling noise"),
-              QStringLiteral("03/03/2020"), QStringLiteral("Cobas Integra 400"), QStringLiteral("CA-0320"),
+              QStringLiteral("03/03/2020"), QStringLiteral("Zelba Quintra 400"), QStringLiteral("CA-0320"),
               QStringLiteral("Replace the pump."));
     db.insert(3, QStringLiteral("calibration"), QStringLiteral("PUMP flow is 100% after calibration_run"),
-              QStringLiteral("04/04/2020"), QStringLiteral("cobas c 311"), QStringLiteral("LT-31"),
+              QStringLiteral("04/04/2020"), QStringLiteral("zelba c 311"), QStringLiteral("LT-31"),
               QStringLiteral("Nothing to do."));
-    db.insert(4, QStringLiteral("backup"), QStringLiteral("Backup to D:\\Backup\\LabLink"),
-              QStringLiteral("04/22/2020"), QStringLiteral("Middleware LabLink 3"), QStringLiteral("LL-3.5"),
+    db.insert(4, QStringLiteral("backup"), QStringLiteral("Backup to D:\\Backup\\Labrova"),
+              QStringLiteral("04/22/2020"), QStringLiteral("Middleware Labrova 3"), QStringLiteral("LL-3.5"),
               QStringLiteral("Copy it to the share."));
     db.insert(5, QStringLiteral("manual"), QStringLiteral("Where is the operator's manual?"),
-              QStringLiteral("09/15/2020"), QStringLiteral("COBAS Manuals"), QStringLiteral("DOC-HR"),
+              QStringLiteral("09/15/2020"), QStringLiteral("ZELBA Manuals"), QStringLiteral("DOC-HR"),
               QStringLiteral("On the DVD."));
     db.insert(6, QStringLiteral("ЖЁЛТЫЙ, Ωmega"), QStringLiteral("Slova: ΑΒΓ i Кириллица"),
               QStringLiteral("01/01/2021"), QStringLiteral("Ελληνικά"), QStringLiteral("x"), QStringLiteral("ÉCOLE"));
@@ -195,13 +195,13 @@ void tst_search_rule::search_ignores_the_case_of_every_letter_data()
     one("only wildcards", QStringLiteral("%_%"), "All", {1, 2, 3, 4, 5, 6});
     one("a trigram split by a wildcard", QStringLiteral("pu_p"), "Question", {2, 3});
     one("apostrophe in all fields", QStringLiteral("r's m"), "All", {5});
-    QTest::newRow("cobas NOT pump") << search::criteria{QStringLiteral("cobas"), QStringLiteral("Product"), QStringLiteral("pump"),
+    QTest::newRow("zelba NOT pump") << search::criteria{QStringLiteral("zelba"), QStringLiteral("Product"), QStringLiteral("pump"),
                                                         QStringLiteral("Question"), QStringLiteral("NOT")}
                                     << numbers{5};
-    QTest::newRow("cobas AND pump") << search::criteria{QStringLiteral("cobas"), QStringLiteral("Product"), QStringLiteral("PUMP"),
+    QTest::newRow("zelba AND pump") << search::criteria{QStringLiteral("zelba"), QStringLiteral("Product"), QStringLiteral("PUMP"),
                                                         QStringLiteral("Question"), QStringLiteral("AND")}
                                     << numbers{2, 3};
-    QTest::newRow("COBAS OR šum") << search::criteria{QStringLiteral("COBAS"), QStringLiteral("Product"), QStringLiteral("ŠUM"),
+    QTest::newRow("ZELBA OR šum") << search::criteria{QStringLiteral("ZELBA"), QStringLiteral("Product"), QStringLiteral("ŠUM"),
                                                       QStringLiteral("Keyword"), QStringLiteral("OR")}
                                   << numbers{1, 2, 3, 5};
     // clang-format on

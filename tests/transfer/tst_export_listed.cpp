@@ -34,7 +34,7 @@ void tst_export_listed::init()
     fixture->recreate_table();
     fixture->insert(3, "pump", "Pump, \"flow\" drifts", "01/02/2020", "O'Brien", "LT-1", "Replace it.\r\nThen test.");
     fixture->insert(8, "boot", "Pump stops at boot", "03/04/2021", "Čistač", "", "Hold the key 😀");
-    fixture->insert(9, "other", "Firmware update", "05/06/2022", "XN-550", "FW-5", "Copy the file.");
+    fixture->insert(9, "other", "Firmware update", "05/06/2022", "HT-550", "FW-5", "Copy the file.");
     user = std::make_unique<client>(client::with_search_window);
     user->search_window()->activateWindow();
     QTRY_VERIFY(user->search_window()->isActiveWindow());

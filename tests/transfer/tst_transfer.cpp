@@ -93,8 +93,8 @@ private:
 void tst_transfer::init()
 {
     fixture->recreate_table();
-    fixture->insert(1, "pump", "Pump flow drifts", "01/02/2020", "Cobas", "LT-1", "Replace the tubing.");
-    fixture->insert(2, "firmware", "Firmware update", "03/04/2021", "XN-550", "FW-5", "Copy the file.");
+    fixture->insert(1, "pump", "Pump flow drifts", "01/02/2020", "Zelba", "LT-1", "Replace the tubing.");
+    fixture->insert(2, "firmware", "Firmware update", "03/04/2021", "HT-550", "FW-5", "Copy the file.");
 }
 
 void tst_transfer::round_trip_is_byte_identical()
@@ -130,11 +130,11 @@ void tst_transfer::round_trip_is_byte_identical()
     const QList<QByteArray> lines = read_bytes(file(QStringLiteral("all.csv"))).split('\n');
     QVERIFY(
         lines.front().startsWith("rbr,adresa,pitanje,datum,proizvod,lot,odgovor,version,changed_at,change,changed_by"));
-    QCOMPARE(lines.count(QByteArray("1,pump,Pump flow drifts,01/02/2020,Cobas,LT-1,Replace the tubing.,,,,\r")), 1);
+    QCOMPARE(lines.count(QByteArray("1,pump,Pump flow drifts,01/02/2020,Zelba,LT-1,Replace the tubing.,,,,\r")), 1);
     QCOMPARE(std::count_if(lines.begin(), lines.end(),
                            [](const QByteArray& line) {
                                return line.startsWith(
-                                          "1,pump,Pump flow drifts,01/02/2020,Cobas,LT-1,Replace the tubing.,")
+                                          "1,pump,Pump flow drifts,01/02/2020,Zelba,LT-1,Replace the tubing.,")
                                       && line.contains(",delete,");
                            }),
              1);
