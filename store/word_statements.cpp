@@ -50,7 +50,7 @@ QString sqlite_best_text(const QStringList& words, int limit, QStringList& param
         QString score = QStringLiteral("CASE");
         for (const sqlite_tier& tier : sqlite_tiers) {
             const QString index = QString::fromUtf16(tier.index);
-            score += QStringLiteral(" WHEN rbr IN (SELECT rowid FROM %1 WHERE %1 MATCH ?) THEN %2")
+            score += QStringLiteral(" WHEN rowid IN (SELECT rowid FROM %1 WHERE %1 MATCH ?) THEN %2")
                          .arg(index)
                          .arg(tier.points);
             parameters << QString::fromUtf16(tier.columns) + QStringLiteral(" : ") + phrase(w)
@@ -60,7 +60,7 @@ QString sqlite_best_text(const QStringList& words, int limit, QStringList& param
     }
     parameters << sqlite_match(words);
     return QString::fromUtf16(sqlite_best_select) + scores.join(QStringLiteral(" + "))
-           + QString::fromUtf16(sqlite_best_from) + QString::number(limit);
+           + QString::fromUtf16(sqlite_best_from) + QString::number(limit) + QString::fromUtf16(sqlite_best_join);
 }
 
 namespace {

@@ -22,12 +22,14 @@ inline constexpr char16_t postgresql_candidates_text[] =
 inline constexpr char16_t postgresql_word_condition[] =
     u"faq_words_text(adresa::text, pitanje::text, proizvod::text, lot::text, odgovor::text) "
     u"LIKE '%' || faq_words_fold(?) || '%'";
-// SQLite ranks by itself: the select list ends with the sum of every word's points, one CASE
-// per word (sqlite_best_text composes them); the limit follows the last text.
-inline constexpr char16_t sqlite_best_select[] = u"SELECT rbr, proizvod, pitanje, odgovor, ";
+// SQLite ranks by itself, over the index's row numbers alone, and reads the texts of the best
+// rows only: the inner select list ends with the sum of every word's points, one CASE per word
+// (sqlite_best_text composes them); the limit follows the middle text.
+inline constexpr char16_t sqlite_best_select[] =
+    u"SELECT rbr, proizvod, pitanje, odgovor, score FROM (SELECT rowid AS found, ";
 inline constexpr char16_t sqlite_best_from[] =
-    u" AS score FROM faq WHERE rbr IN (SELECT rowid FROM faq_words WHERE faq_words MATCH ?) "
-    u"ORDER BY score DESC, rbr LIMIT ";
+    u" AS score FROM faq_words WHERE faq_words MATCH ? ORDER BY score DESC, rowid LIMIT ";
+inline constexpr char16_t sqlite_best_join[] = u") JOIN faq ON rbr = found ORDER BY score DESC, rbr";
 inline constexpr char16_t candidates_title[] = u"SELECT ... FROM faq (words)";
 
 struct candidate {
