@@ -9,6 +9,7 @@
 #include "application.h"
 #include "platform.h"
 #include "result_list_view.h"
+#include "word_search.h"
 #include "word_statements.h"
 #include "words.h"
 #include "words_list.h"
@@ -61,8 +62,7 @@ w_words::w_words(application& application_object, QWidget* parent) : QWidget(par
 void w_words::find()
 {
     const QStringList typed = marks::typed_words(sle_words->text());
-    std::vector<word_statements::candidate> candidates;
-    word_statements::candidates(*app.sqlca, typed, candidates);
+    words::best_hits best = words::find_best(*app.sqlca, typed);
     if (app.sqlca->failed()) {
         found->set_hits({}, {});
         st_found->setText(QStringLiteral("Search failed: ") + app.sqlca->SQLErrText);
@@ -72,15 +72,17 @@ void w_words::find()
     words_marks = {};
     words_marks.add_words(typed, {QStringLiteral("adresa"), QStringLiteral("pitanje"), QStringLiteral("proizvod"),
                                   QStringLiteral("lot"), QStringLiteral("odgovor")});
-    found->set_hits(words::rank(typed, candidates), typed);
+    found->set_hits(std::move(best.hits), typed);
     dw_words->show_marks(words_marks, {{words_list::proizvod_column, QStringLiteral("proizvod")},
                                        {words_list::pitanje_column, QStringLiteral("pitanje")},
                                        {words_list::odgovor_column, QStringLiteral("odgovor")}});
     const int rows = found->rowCount();
-    st_found->setText(typed.isEmpty() ? QString()
-                      : rows == 0     ? QStringLiteral("No entries")
-                      : rows == 1     ? QStringLiteral("1 entry")
-                                      : QStringLiteral("%1 entries").arg(rows));
+    st_found->setText(
+        typed.isEmpty() ? QString()
+        : rows == 0     ? QStringLiteral("No entries")
+        : rows == 1     ? QStringLiteral("1 entry")
+        : best.more     ? QStringLiteral("The best %1 entries; more hold these words, more words narrow them").arg(rows)
+                        : QStringLiteral("%1 entries").arg(rows));
 }
 
 void w_words::open_row(int row)

@@ -52,12 +52,12 @@ QString history_objects(const QString& database)
 
 const QString all_history_objects = QStringLiteral("faq_history faq_keep_deleted faq_keep_updated faq_restored");
 
-// The entries the word search's index finds for an FTS5 query, by number.
-QString word_matches(const QString& database, const QString& query)
+// The entries one of the word search's indexes finds for an FTS5 query, by number.
+QString word_matches(const QString& database, const QString& query, const QString& index = QStringLiteral("faq_words"))
 {
-    return sqlite3(database, QStringLiteral("SELECT group_concat(rbr, ' ') FROM (SELECT rowid AS rbr FROM faq_words "
-                                            "WHERE faq_words MATCH '%1' ORDER BY rowid)")
-                                 .arg(query))
+    return sqlite3(database, QStringLiteral("SELECT group_concat(rbr, ' ') FROM (SELECT rowid AS rbr FROM %2 "
+                                            "WHERE %2 MATCH '%1' ORDER BY rowid)")
+                                 .arg(query, index))
         .output.trimmed();
 }
 
@@ -187,6 +187,19 @@ void tst_history_upgrade::setup_dsn_gives_the_history_to_an_embedded_database_it
     verify_history_works(database);
     QCOMPARE(sqlite3(database, QStringLiteral("UPDATE faq SET pitanje = 'Peristaltic' WHERE rbr = 31;")).exit_code, 0);
     QCOMPARE(word_matches(database, QStringLiteral("peristaltic")), QStringLiteral("1 31"));
+
+    // A database made with the first word search, without the index that keeps the diacritics,
+    // gets it filled and kept.
+    QCOMPARE(sqlite3(database, QStringLiteral("DROP TABLE faq_words_exact;")).exit_code, 0);
+    result = desktop_command(home.path(), {});
+    QVERIFY2(result.exit_code == 0 && result.output.contains(QStringLiteral("now has the word search's index")),
+             qPrintable(result.output));
+    QCOMPARE(word_matches(database, QStringLiteral("peristaltic"), QStringLiteral("faq_words_exact")),
+             QStringLiteral("1 31"));
+    QCOMPARE(sqlite3(database, QStringLiteral("UPDATE faq SET pitanje = 'Šumarak' WHERE rbr = 1;")).exit_code, 0);
+    QCOMPARE(word_matches(database, QStringLiteral("šumarak"), QStringLiteral("faq_words_exact")), QStringLiteral("1"));
+    QCOMPARE(word_matches(database, QStringLiteral("sumarak"), QStringLiteral("faq_words_exact")), QString());
+    QCOMPARE(word_matches(database, QStringLiteral("sumarak")), QStringLiteral("1"));
 
     // A data source somebody else made is left alone, its database too.
     QTemporaryDir other_home;

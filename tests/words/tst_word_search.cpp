@@ -2,7 +2,9 @@
 // ranking orders them. Every typed word must begin a word somewhere in the entry, in any order,
 // diacritics and case ignored; the best places first. Changes by another program are found at
 // once, and over the sample entries each database lists exactly what ranking the whole table
-// would, so both list the same. Runs on SQLite and PostgreSQL.
+// would, so both list the same; on a generated table of a few thousand entries both list the
+// same best entries as ranking the whole table does (SQLite ranks them itself, PostgreSQL's
+// candidates are ranked by the program). Runs on SQLite and PostgreSQL.
 
 #include <QTest>
 #include <memory>
@@ -12,6 +14,7 @@
 #include "ranking.h"
 #include "transaction.h"
 #include "unexpected_dialogs.h"
+#include "word_search.h"
 #include "word_statements.h"
 #include "words.h"
 
@@ -23,15 +26,15 @@ class tst_word_search : public QObject {
     std::unique_ptr<transaction> sqlca;
 
     // The entry numbers the word search lists for the typed text, in its order.
-    QList<int> listed(const QString& typed)
+    QList<int> listed(const QString& typed, int limit = words::listed_at_most, bool* more = nullptr)
     {
-        const QStringList words = marks::typed_words(typed);
-        std::vector<word_statements::candidate> candidates;
-        word_statements::candidates(*sqlca, words, candidates);
+        const words::best_hits best = words::find_best(*sqlca, marks::typed_words(typed), limit);
         if (!sqlca->succeeded())
             qWarning("word search failed: %s", qPrintable(sqlca->SQLErrText));
+        if (more != nullptr)
+            *more = best.more;
         QList<int> numbers;
-        for (const words::hit& h : words::rank(words, candidates))
+        for (const words::hit& h : best.hits)
             numbers << h.rbr;
         return numbers;
     }
@@ -46,6 +49,28 @@ class tst_word_search : public QObject {
         for (const words::hit& h : words::rank(marks::typed_words(typed), all))
             numbers << h.rbr;
         return numbers;
+    }
+
+    // Entries 1..rows made by the database from a few words, some with Croatian letters, so
+    // that many entries hold the same words in different places: the same table on both.
+    void generate_entries(int rows)
+    {
+        // Ten characters a word, padded with blanks.
+        const QString vocabulary = QStringLiteral("pump      pumpe     šum       sum       noise     čišćenje  "
+                                                  "ciscenje  Ležaj     lezaj     drift     Valve     gasket    "
+                                                  "pumping   Šuma      noisy     filter    ");
+        const auto word = [&](const char* choice) {
+            return QStringLiteral("trim(substr('%1', (%2) % 16 * 10 + 1, 10))").arg(vocabulary, QLatin1String(choice));
+        };
+        const QString sentence = word("i * 7 + i / 16") + " || ' ' || " + word("i * 5 + i / 3 + 2") + " || ' ' || "
+                                 + word("i * 3 + i / 5 + 9") + " || '.'";
+        db->exec(QStringLiteral("INSERT INTO faq (rbr, adresa, pitanje, datum, proizvod, lot, odgovor) "
+                                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                "SELECT i, %2 || ', ' || %3, %4 || ' ' || %5 || '?', '01/02/2020', %6 || ' X-1', "
+                                "'LT-' || %7, %8 || ' ' || %9 || ' ' || %10 FROM n")
+                     .arg(rows)
+                     .arg(word("i * 11 + i / 7"), word("i * 13 + 4"), word("i / 2 + 1"), word("i * 9 + i / 11 + 5"),
+                          word("i / 13 + 3"), word("i + 6"), sentence, word("i * 15 + i / 9 + 8"), sentence));
     }
 
     void insert(int rbr, const QString& adresa, const QString& pitanje, const QString& proizvod, const QString& odgovor)
@@ -72,6 +97,7 @@ private slots:
     void changes_by_another_program_are_found_at_once();
     void both_databases_list_what_the_whole_table_ranks_data();
     void both_databases_list_what_the_whole_table_ranks();
+    void the_best_of_a_generated_table_as_the_whole_table_ranks();
 };
 
 void tst_word_search::best_places_first_data()
@@ -142,6 +168,25 @@ void tst_word_search::both_databases_list_what_the_whole_table_ranks()
     db->load_sample_entries();
     const QList<int> expected = ranked_whole_table(typed);
     QCOMPARE(listed(typed), expected);
+}
+
+void tst_word_search::the_best_of_a_generated_table_as_the_whole_table_ranks()
+{
+    const int rows = 3000;
+    generate_entries(rows);
+    QCOMPARE(db->count(), rows);
+    for (const char* typed : {"pump", "pump noise", "noise drift pump", "pu", "sum", "šum lezaj", "ležaj", "ci",
+                              "gasket valve filter", "zeolite"}) {
+        const QString text = QString::fromUtf8(typed);
+        const QList<int> whole_table = ranked_whole_table(text);
+        for (const int limit : {5, words::listed_at_most}) {
+            bool more = false;
+            const QList<int> best = listed(text, limit, &more);
+            QVERIFY2(sqlca->succeeded(), qPrintable(sqlca->SQLErrText));
+            QCOMPARE(best, whole_table.mid(0, limit));
+            QCOMPARE(more, whole_table.size() > limit);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_word_search)
