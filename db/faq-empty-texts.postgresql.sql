@@ -4,7 +4,8 @@
 -- (rows put in by other programs) become empty texts first, which is what the program shows
 -- for them anyway. That conversion is no change of an entry: the history's update trigger is
 -- off for it, so it makes no version (the whole run is one transaction holding the table, so no
--- other session's change goes unrecorded meanwhile). Safe to run again: a column that is
+-- other session's change goes unrecorded meanwhile). The versions in faq_history get empty texts
+-- for NULL ones as well, so that a restored version fits the table. Safe to run again: a column that is
 -- already NOT NULL is left alone. A program that writes NULL into these columns is refused from
 -- then on; one that leaves them out gets ''.
 -- Run by the owner of the table or a superuser, in the database that holds it, as one transaction:
@@ -33,6 +34,16 @@ BEGIN
     END LOOP;
     IF keeps_versions THEN
         ALTER TABLE faq ENABLE TRIGGER faq_keep_updated;
+    END IF;
+    -- Versions kept before have their NULL texts made empty too, so that restoring one fits.
+    IF to_regclass('faq_history') IS NOT NULL THEN
+        UPDATE faq_history SET adresa = coalesce(adresa, ''), pitanje = coalesce(pitanje, ''),
+               proizvod = coalesce(proizvod, ''), lot = coalesce(lot, ''), odgovor = coalesce(odgovor, '')
+         WHERE num_nulls(adresa, pitanje, proizvod, lot, odgovor) > 0;
+        GET DIAGNOSTICS emptied = ROW_COUNT;
+        IF emptied > 0 THEN
+            RAISE NOTICE 'faq_history: NULL texts made empty in % versions', emptied;
+        END IF;
     END IF;
 END
 $$;
