@@ -2,7 +2,7 @@
 // "Y LIKE X [ESCAPE Z]", with a LIKE that ignores the case of every letter (SQLite's own
 // ignores it for ASCII letters only). The data source loads it with the SQLite ODBC driver's
 // LoadExt setting, the sqlite3 shell with ".load tarvo_like". Results, errors and NULL
-// handling are those of SQLite's own LIKE.
+// handling are those of SQLite's own LIKE, except that a NULL text matches no pattern (0).
 
 #include <sqlite3ext.h>
 
@@ -39,8 +39,14 @@ void like(sqlite3_context* context, int argc, sqlite3_value** argv)
         }
         escape = character;
     }
-    if (pattern_text == nullptr || text == nullptr)
+    if (pattern_text == nullptr)
         return; // NULL
+    // A missing text holds no word: false, not SQLite's NULL, so that "NOT (lot LIKE '%x%')"
+    // finds the entries without a LOT too, as a user who asks for "not x" expects.
+    if (text == nullptr) {
+        sqlite3_result_int(context, 0);
+        return;
+    }
 
     try {
         // The pattern is usually the same on every row of a statement: compiled once, kept

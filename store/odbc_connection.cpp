@@ -79,6 +79,19 @@ bool odbc_connection::busy()
     return false;
 }
 
+odbc_connection::running odbc_connection::release_running()
+{
+    running given_up{std::move(left_call), {}};
+    for (SQLHSTMT statement : {left_statement, kept})
+        if (statement != SQL_NULL_HSTMT)
+            given_up.statements.push_back(statement);
+    left_call.reset();
+    left_statement = SQL_NULL_HSTMT;
+    kept = SQL_NULL_HSTMT;
+    reset();
+    return given_up;
+}
+
 bool odbc_connection::settle(std::chrono::milliseconds limit)
 {
     const auto until = std::chrono::steady_clock::now() + limit;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <sql.h>
+#include <vector>
 
 #include "statement_wait.h"
 
@@ -36,6 +37,13 @@ public:
     // may use the connection until it returns. busy() tells, and frees the handle once it returned.
     void leave_running(std::shared_ptr<driver_call> call, SQLHSTMT statement);
     bool busy();
+    // Gives up the connection while a statement left running still works on it: hands over that
+    // statement's call and every statement handle, unfreed, and points at no connection.
+    struct running {
+        std::shared_ptr<driver_call> call;
+        std::vector<SQLHSTMT> statements;
+    };
+    running release_running();
     // Waits up to `limit` for a statement left running to return (before the connection closes).
     bool settle(std::chrono::milliseconds limit);
 

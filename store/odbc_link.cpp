@@ -50,6 +50,14 @@ void odbc_link::close()
     }
 }
 
+std::pair<SQLHENV, SQLHDBC> odbc_link::release()
+{
+    const std::pair<SQLHENV, SQLHDBC> handles{env, dbc};
+    env = SQL_NULL_HENV;
+    dbc = SQL_NULL_HDBC;
+    return handles;
+}
+
 QString odbc_connect_string(const QString& dsn, const QString& uid, const QString& pwd)
 {
     QString text = QStringLiteral("DSN=") + dsn;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <optional>
 #include <sql.h>
+#include <utility>
 
 #include "odbc_error.h"
 
@@ -20,6 +21,9 @@ public:
     std::optional<store_error> open(const QString& connect_string);
     // Rolls back what is pending, disconnects and frees both handles.
     void close();
+
+    // Hands the handles over as they are (open or not), leaving this link closed.
+    std::pair<SQLHENV, SQLHDBC> release();
 
     bool is_open() const { return dbc != SQL_NULL_HDBC; }
     SQLHDBC handle() const { return dbc; }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "durable_commits.h"
+#include "given_up_connection.h"
 #include "odbc_statement.h"
 #include "read_only_open.h"
 #include "session_identity.h"
@@ -86,6 +87,7 @@ void transaction::connect()
 {
     connect_attempted = true;
     lost = false;
+    given_up = false;
     change_pending = false;
     const connect_settings settings = parse_connect_string(DBParm);
     read_only.reset();
@@ -133,13 +135,17 @@ bool transaction::open_read_only(const connect_settings& settings)
 void transaction::disconnect()
 {
     if (session.is_open()) {
-        // A statement the user stopped waiting for may still be on its way back.
-        link.settle(std::chrono::seconds(10));
-        // Leave nothing pending: SQLite keeps its file locked by an open transaction.
-        if (!link.busy())
+        // A statement the user stopped waiting for may still be on its way back; one that does
+        // not come back soon takes its connection with it.
+        link.settle(std::chrono::seconds(2));
+        if (link.busy()) {
+            give_up_connection();
+        } else {
+            // Leave nothing pending: SQLite keeps its file locked by an open transaction.
             SQLEndTran(SQL_HANDLE_DBC, odbc_handle(), SQL_ROLLBACK);
-        link.reset();
-        session.close();
+            link.reset();
+            session.close();
+        }
     }
     connect_string.clear();
     change_pending = false;
@@ -160,12 +166,10 @@ void transaction::set_driver_autocommit(bool on)
 
 odbc_connection* transaction::statement_connection()
 {
-    if (link.busy()) {
-        // Nothing else may use the connection, nor close it, until that statement returns.
-        report_failure(QStringLiteral("The database has not yet answered the statement that was cancelled. "
-                                      "Try again in a moment."));
-        return nullptr;
-    }
+    // Nothing else may use the connection, nor close it, until the statement left running on it
+    // returns, which may be never: the session goes on without it.
+    if (link.busy())
+        give_up_connection();
     if (link.handle() != SQL_NULL_HDBC && !lost)
         return &link;
     // One attempt per statement, and only for a session the program connected: a change still
@@ -187,16 +191,27 @@ bool transaction::reopen()
     if (error) {
         connect_error = error->text;
         lost = false; // now simply not connected; the next statement tries again
+        given_up = false;
         return false;
     }
     connect_error.clear();
     lost = false;
+    given_up = false;
     change_pending = false;
     link.reset(session.handle());
     set_driver_autocommit(true);
     note_database();
     prepare_session();
     return true;
+}
+
+void transaction::give_up_connection()
+{
+    odbc_connection::running left = link.release_running();
+    const auto [environment, connection] = session.release();
+    given_up_connection::close_when_done({std::move(left.call), std::move(left.statements), connection, environment});
+    lost = true;
+    given_up = true;
 }
 
 void transaction::prepare_session()
@@ -332,11 +347,15 @@ bool transaction::end_transaction(SQLSMALLINT completion)
 
 void transaction::commit()
 {
+    if (link.busy())
+        give_up_connection(); // the change waits behind a statement that may never return
     if (!connected() || lost) {
         // A change pending on a lost connection is gone with it: say so, never success.
         const bool had_change = change_pending;
         change_pending = false;
-        if (had_change || !connected())
+        if (had_change && given_up)
+            report_failure(unusable_text() + QStringLiteral(" The change was not stored."));
+        else if (had_change || (!connected() && !lost))
             report_failure(unusable_text());
         else
             report_success();
@@ -376,7 +395,7 @@ void transaction::rollback()
 {
     if (!connected() || lost) {
         change_pending = false;
-        if (!connected())
+        if (!lost)
             report_failure(unusable_text());
         else
             report_success(); // the server has thrown the lost connection's work away already
@@ -413,6 +432,9 @@ void transaction::report_failure(const QString& text)
 
 QString transaction::unusable_text() const
 {
+    if (lost && given_up)
+        return QStringLiteral("The database did not answer after the statement was cancelled, so the program "
+                              "stopped using that connection.");
     if (lost)
         return QStringLiteral("The connection to the database was lost.");
     return connect_error.isEmpty() ? QStringLiteral("Not connected to the database.") : connect_error;

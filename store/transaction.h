@@ -15,6 +15,11 @@
 // new connection; a change never does: a change pending on the lost connection is reported by
 // its commit or rollback before anything else may run.
 //
+// A statement that does not stop when the user cancels it (a server process that never answers
+// again) keeps its connection busy: the next statement gives that connection up, to be closed
+// off the window's thread whenever the statement returns (given_up_connection.h), and runs on a
+// new one; a change pending on it counts as not stored.
+//
 // A SQLite file can be deleted or replaced under a running program; the connection then goes on
 // writing to a file that is gone. So before a change is committed on SQLite, the data source's
 // file must still be the file the connection opened; otherwise the change is rolled back, its
@@ -117,6 +122,8 @@ private:
     void end_failed_transaction();
     // Clears the SQLite driver's note of a transaction that the database itself has ended.
     bool end_driver_transaction();
+    // Hands the busy connection to given_up_connection and marks the session lost.
+    void give_up_connection();
     // Runs a driver call through the wait; the call must not be left (it holds references).
     void run_waiting(const std::function<void()>& work);
     void report_failure(const QString& text);
@@ -137,6 +144,8 @@ private:
     bool change_pending = false;
     bool connect_attempted = false;
     bool lost = false;
+    // The lost connection was given up with a statement still running on it.
+    bool given_up = false;
     // The last failure was a statement the user cancelled: it is not run again.
     bool cancelled = false;
     // The ODBC connection while one is open, with the statement handle kept between statements.

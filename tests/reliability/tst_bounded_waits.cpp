@@ -2,16 +2,20 @@
 // stalled statement leaves the window painting; after a second the waiting window offers
 // Cancel, which gives control back with everything typed in place. A held row ends a save with
 // a clear message once the session's lock timeout runs out. Start-up against a stalled server
-// shows the search window at once, saying that it connects.
+// shows the search window at once, saying that it connects. A server process that never goes
+// on after a Cancel costs the session only that connection: the next statement runs on a new
+// one, and a change pending on the old one is reported as not stored.
 // The test runs its own cluster, so stopping its processes disturbs no other test.
 
 #include <QFile>
+#include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <csignal>
 #include <memory>
 
 #include "database_wait.h"
+#include "given_up_connection.h"
 #include "modal_driver.h"
 #include "own_cluster.h"
 #include "window_driver.h"
@@ -51,7 +55,8 @@ public:
         ticker.setInterval(20);
         QObject::connect(&ticker, &QTimer::timeout, [this] {
             ++ticks;
-            watched->update();
+            if (watched)
+                watched->update();
         });
         ticker.start();
     }
@@ -67,7 +72,7 @@ protected:
     }
 
 private:
-    QWidget* watched;
+    QPointer<QWidget> watched; // an entry window closes after its Save
     QTimer ticker;
 };
 
@@ -78,8 +83,17 @@ class tst_bounded_waits : public QObject {
     std::unique_ptr<reliability::own_cluster> cluster;
     std::unique_ptr<faq_fixture> fixture;
 
-    // The one server process serving a session other than the fixture's own.
+    // The one server process serving a session other than the fixture's own (waiting until the
+    // processes of sessions closed before are gone).
     qint64 client_backend()
+    {
+        qint64 pid = -1;
+        if (!QTest::qWaitFor([&] { return (pid = any_client_backend()) > 0; }, 30000))
+            return -1;
+        return pid;
+    }
+
+    qint64 any_client_backend()
     {
         QSqlQuery query(fixture->admin());
         if (!query.exec(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE backend_type = 'client backend' "
@@ -99,6 +113,7 @@ private slots:
     void cleanupTestCase();
     void stalled_statement_is_cancelled_with_the_text_kept_data();
     void stalled_statement_is_cancelled_with_the_text_kept();
+    void change_on_a_given_up_connection_is_not_stored();
     void row_held_elsewhere_ends_the_save_with_a_clear_message();
     void start_up_shows_the_window_while_the_server_is_stalled();
 };
@@ -177,20 +192,60 @@ void tst_bounded_waits::stalled_statement_is_cancelled_with_the_text_kept()
         QCOMPARE(search.uo_prvi->sle_trazi->text(), criterion);
     }
 
-    // Once the server goes on, the program works again on a new connection.
-    backend.resume();
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&] {
-            user.search_for(QStringLiteral("%"));
-            return user.listed_rows() == entries;
-        }(),
-        30000);
+    // The server process never goes on: the program works again on a new connection.
+    user.search_for(QStringLiteral("%"));
+    QCOMPARE(user.listed_rows(), entries);
+    QVERIFY2(user.app.sqlca->succeeded(), qPrintable(user.app.sqlca->SQLErrText));
     if (window) {
         boxes.boxes.clear();
         window->cb_save_clicked();
         QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
         QCOMPARE(fixture->find(rbr)->odgovor, typed.odgovor);
     }
+    // Once it goes on after all, the connection given up is closed.
+    QCOMPARE(given_up_connection::still_open(), 1);
+    backend.resume();
+    QTRY_COMPARE_WITH_TIMEOUT(given_up_connection::still_open(), 0, 30000);
+}
+
+void tst_bounded_waits::change_on_a_given_up_connection_is_not_stored()
+{
+    fixture->recreate_table();
+    fixture->load_sample_entries();
+    const faq_fixture::row before = fixture->rows().front();
+    transaction sqlca(QStringLiteral("given_up"));
+    sqlca.wait_with(database_wait::in_windows());
+    sqlca.AutoCommit = false;
+    sqlca.DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
+    sqlca.connect();
+    QVERIFY2(sqlca.succeeded(), qPrintable(sqlca.SQLErrText));
+    statements::entry_texts changed = before.texts();
+    changed.odgovor = QStringLiteral("Pending when the server stood still.");
+    statements::update_entry(sqlca, changed, std::int16_t(before.rbr));
+    QVERIFY2(sqlca.succeeded(), qPrintable(sqlca.SQLErrText));
+
+    stopped_process backend(client_backend());
+    QVERIFY(backend.stopped);
+    std::int16_t ima = 0;
+    {
+        test_support::modal_driver cancel(database_wait::window_name, [](QDialog* indicator) {
+            QTest::mouseClick(test_support::named<QPushButton>(indicator, database_wait::cancel_name), Qt::LeftButton);
+        });
+        statements::select_count(sqlca, std::int16_t(before.rbr), ima);
+        QCOMPARE(cancel.opened, 1);
+    }
+    QVERIFY(sqlca.failed());
+    sqlca.commit();
+    QVERIFY(sqlca.failed());
+    QVERIFY2(sqlca.SQLErrText.contains(QStringLiteral("The change was not stored.")), qPrintable(sqlca.SQLErrText));
+
+    // The next statement runs on a new connection while the old process still stands still.
+    statements::select_count(sqlca, std::int16_t(before.rbr), ima);
+    QVERIFY2(sqlca.succeeded(), qPrintable(sqlca.SQLErrText));
+    QCOMPARE(ima, std::int16_t(1));
+    backend.resume();
+    QTRY_COMPARE_WITH_TIMEOUT(given_up_connection::still_open(), 0, 30000);
+    QCOMPARE(fixture->find(before.rbr)->odgovor, before.odgovor);
 }
 
 void tst_bounded_waits::row_held_elsewhere_ends_the_save_with_a_clear_message()

@@ -140,6 +140,8 @@ private slots:
     void long_pattern_is_read_through_the_index();
     void texts_are_read_back_exactly();
     void null_texts_read_as_empty();
+    void not_search_finds_entries_with_null_texts_data();
+    void not_search_finds_entries_with_null_texts();
     void older_table_is_converted_without_loss();
 };
 
@@ -274,6 +276,7 @@ void tst_search_rule::long_pattern_is_read_through_the_index()
 void tst_search_rule::texts_are_read_back_exactly()
 {
     db->clear();
+    db->allow_null_texts(); // a table that keeps NULL apart from the empty text
     // Long enough that every reader has to fetch them in many pieces.
     const statements::entry_texts written{QStringLiteral("čćžšđ ČĆŽŠĐ"), long_text(QStringLiteral("Pitanje: "), 300000),
                                           QStringLiteral("Proizvod Ž"), QString(),
@@ -330,7 +333,8 @@ void tst_search_rule::texts_are_read_back_exactly()
 
 void tst_search_rule::null_texts_read_as_empty()
 {
-    db->clear();
+    db->recreate_table();
+    db->allow_null_texts();
     db->exec(QStringLiteral("INSERT INTO faq (rbr, adresa, pitanje, datum, proizvod, lot, odgovor) "
                             "VALUES (9, NULL, NULL, NULL, NULL, NULL, NULL)"));
     const statements::entry_texts loaded = load(9);
@@ -343,6 +347,48 @@ void tst_search_rule::null_texts_read_as_empty()
     // A null matches no search, not even "%".
     QCOMPARE(found({QStringLiteral("%"), QStringLiteral("All"), {}, QStringLiteral("All"), QStringLiteral("AND")}),
              numbers{});
+    db->recreate_table();
+}
+
+void tst_search_rule::not_search_finds_entries_with_null_texts_data()
+{
+    QTest::addColumn<search::criteria>("criteria");
+    QTest::addColumn<numbers>("expected");
+    auto cobas_not = [](const char* name, const char* text, const char* field, numbers expected) {
+        QTest::newRow(name) << search::criteria{QStringLiteral("cobas"), QStringLiteral("Product"),
+                                                QString::fromUtf8(text), QString::fromLatin1(field),
+                                                QStringLiteral("NOT")}
+                            << expected;
+    };
+    // Entry 21 has no question, 20 no LOT and 22 no text at all.
+    cobas_not("question NULL", "pump", "Question", {5, 21});
+    cobas_not("LOT NULL", "-3", "LOT", {2, 5, 20, 21});
+    cobas_not("NULLs in all fields", "CA-", "All", {3, 5, 20});
+}
+
+void tst_search_rule::not_search_finds_entries_with_null_texts()
+{
+    QFETCH(search::criteria, criteria);
+    QFETCH(numbers, expected);
+    // An older table with rows another program put in.
+    db->recreate_table();
+    db->allow_null_texts();
+    insert_search_entries(*db);
+    db->exec(
+        QStringLiteral("INSERT INTO faq (rbr, pitanje, proizvod) VALUES (20, 'Pump without a LOT', 'Cobas e 411')"));
+    db->exec(QStringLiteral("INSERT INTO faq (rbr, proizvod, lot) VALUES (21, 'cobas u 601', 'CA-9')"));
+    db->exec(QStringLiteral("INSERT INTO faq (rbr) VALUES (22)"));
+    if (db->which() == backend::postgresql) {
+        // The set-up's upgrade, run twice: the NULLs become empty texts, with no version made.
+        for (int run = 1; run <= 2; ++run)
+            db->run_script(test_support::source_dir() + QStringLiteral("/db/faq-empty-texts.postgresql.sql"));
+        QCOMPARE(column_of(QStringLiteral("SELECT count(*) || ' ' || (SELECT count(*) FROM faq_history) FROM faq "
+                                          "WHERE num_nulls(adresa, pitanje, proizvod, lot, odgovor) > 0")),
+                 QStringList{QStringLiteral("0 0")});
+    }
+    QCOMPARE(found(criteria), expected);
+    QVERIFY2(sqlca->SQLCode >= 0, qPrintable(sqlca->SQLErrText));
+    db->recreate_table();
 }
 
 void tst_search_rule::older_table_is_converted_without_loss()

@@ -130,6 +130,15 @@ void faq_fixture::recreate_table()
     run_script(source_dir() + QStringLiteral("/db/faq-words") + suffix);
 }
 
+void faq_fixture::allow_null_texts()
+{
+    if (kind != backend::postgresql)
+        return;
+    for (const char* column : {"adresa", "pitanje", "proizvod", "lot", "odgovor"})
+        exec(QStringLiteral("ALTER TABLE faq ALTER COLUMN %1 DROP NOT NULL, ALTER COLUMN %1 DROP DEFAULT")
+                 .arg(QLatin1String(column)));
+}
+
 void faq_fixture::clear()
 {
     exec(QStringLiteral("DELETE FROM faq"));

@@ -53,6 +53,9 @@ public:
     // Drops and creates the table and its history (faq_history, faq_restored and the triggers)
     // from the shipped schemas.
     void recreate_table();
+    // The table as made before its searched texts refused NULL (an older PostgreSQL table, put
+    // back by recreate_table()); SQLite's takes NULL anyway.
+    void allow_null_texts();
     // Runs a file of statements on the admin connection, as the shipped schemas are written.
     void run_script(const QString& path);
 

@@ -83,6 +83,7 @@ private slots:
     {
         db = std::make_unique<faq_fixture>();
         db->recreate_table();
+        db->allow_null_texts(); // the tests write NULL texts too
         sqlca = std::make_unique<transaction>(QStringLiteral("words"));
         sqlca->AutoCommit = false;
         sqlca->DBParm = QStringLiteral("ConnectString='DSN=FAQ;UID=mirt;PWD=mirt'");
