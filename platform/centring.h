@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform.h"
+#include "layout_units.h"
+#include "screen.h"
 
 class QWidget;
 
