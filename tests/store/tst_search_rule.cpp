@@ -354,16 +354,16 @@ void tst_search_rule::not_search_finds_entries_with_null_texts_data()
 {
     QTest::addColumn<search::criteria>("criteria");
     QTest::addColumn<numbers>("expected");
-    auto cobas_not = [](const char* name, const char* text, const char* field, numbers expected) {
-        QTest::newRow(name) << search::criteria{QStringLiteral("cobas"), QStringLiteral("Product"),
+    auto zelba_not = [](const char* name, const char* text, const char* field, numbers expected) {
+        QTest::newRow(name) << search::criteria{QStringLiteral("zelba"), QStringLiteral("Product"),
                                                 QString::fromUtf8(text), QString::fromLatin1(field),
                                                 QStringLiteral("NOT")}
                             << expected;
     };
     // Entry 21 has no question, 20 no LOT and 22 no text at all.
-    cobas_not("question NULL", "pump", "Question", {5, 21});
-    cobas_not("LOT NULL", "-3", "LOT", {2, 5, 20, 21});
-    cobas_not("NULLs in all fields", "CA-", "All", {3, 5, 20});
+    zelba_not("question NULL", "pump", "Question", {5, 21});
+    zelba_not("LOT NULL", "-3", "LOT", {2, 5, 20, 21});
+    zelba_not("NULLs in all fields", "CA-", "All", {3, 5, 20});
 }
 
 void tst_search_rule::not_search_finds_entries_with_null_texts()
@@ -375,8 +375,8 @@ void tst_search_rule::not_search_finds_entries_with_null_texts()
     db->allow_null_texts();
     insert_search_entries(*db);
     db->exec(
-        QStringLiteral("INSERT INTO faq (rbr, pitanje, proizvod) VALUES (20, 'Pump without a LOT', 'Cobas e 411')"));
-    db->exec(QStringLiteral("INSERT INTO faq (rbr, proizvod, lot) VALUES (21, 'cobas u 601', 'CA-9')"));
+        QStringLiteral("INSERT INTO faq (rbr, pitanje, proizvod) VALUES (20, 'Pump without a LOT', 'Zelba e 411')"));
+    db->exec(QStringLiteral("INSERT INTO faq (rbr, proizvod, lot) VALUES (21, 'zelba u 601', 'CA-9')"));
     db->exec(QStringLiteral("INSERT INTO faq (rbr) VALUES (22)"));
     if (db->which() == backend::postgresql) {
         // The set-up's upgrade, run twice: the NULLs become empty texts, with no version made.
