@@ -124,6 +124,13 @@ void w_main::create()
     mle_question->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     keep_selection_visible(mle_question);
 
+    create_history_and_print();
+    set_tab_order();
+    set_keys();
+}
+
+void w_main::create_history_and_print()
+{
     // Beside the hidden "Edit FAQ", in the row of Save and Close.
     cb_history = make<QPushButton>(this, "cb_history", arial_10(), 585, 1804, 411, 108);
     cb_history->setText(QStringLiteral("History…"));
@@ -135,9 +142,10 @@ void w_main::create()
     cb_print->setAccessibleName(QStringLiteral("Print"));
     cb_print->setToolTip(QStringLiteral("Print the entry, or save it as a PDF file (Ctrl+P)"));
     connect(cb_print, &QPushButton::clicked, this, &w_main::cb_print_clicked);
+}
 
-    set_tab_order();
-
+void w_main::set_keys()
+{
     // Each caption names its field for a screen reader.
     st_ko->setBuddy(mle_adresa);
     st_qu->setBuddy(mle_question);

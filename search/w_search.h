@@ -87,6 +87,7 @@ protected:
 
 private:
     void create_controls();
+    void set_tab_order();
     void connect_handlers();
     void create_shortcuts();
     // The list and its frame take up the window's size beyond the layout's; everything else
