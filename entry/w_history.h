@@ -3,20 +3,16 @@
 // database knows it, and what that change did; the chosen version is shown whole, and "Take into
 // window" puts its texts into the entry window, where Save stores them as any edit.
 
-#include <QDialog>
 #include <optional>
 #include <vector>
 
 #include "history_statements.h"
+#include "list_preview.h"
 #include "statements.h"
 
-class QLabel;
-class QPushButton;
-class QTableWidget;
 class application;
-class entry_preview;
 
-class w_history : public QDialog {
+class w_history : public list_preview {
     Q_OBJECT
 public:
     w_history(application& app, int rbr, QWidget* parent = nullptr);
@@ -28,16 +24,13 @@ public:
     // The texts of the version the user took, once the dialog was accepted.
     const std::optional<statements::entry_texts>& taken() const { return taken_texts; }
 
-    QLabel* st_info = nullptr;
-    QTableWidget* dw_versions = nullptr;
-    entry_preview* mle_preview = nullptr;
-    QPushButton* cb_take = nullptr;
-    QPushButton* cb_close = nullptr;
+    QTableWidget* const dw_versions = list;
+    QPushButton* const cb_take = cb_action;
 
 private:
     void fill_list();
-    void show_chosen();
-    void cb_take_clicked();
+    void show_chosen() override;
+    void act() override;
     // The version of the highlighted row; none when no row is highlighted.
     const history::version* chosen() const;
 

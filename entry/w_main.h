@@ -109,27 +109,8 @@ private:
     // What Save writes: the shown texts, with the NULLs the user left untouched.
     statements::entry_texts texts_to_write() const;
 
-    // Save, step by step (w_main_save.cpp).
     // A fresh number for the entry, written to sle_rbr; no value (after the message) if none.
     std::optional<std::int16_t> number_entry();
-    bool update_entry(const statements::entry_texts& entry, std::int16_t a_rbr);
-    bool insert_entry(const statements::entry_texts& entry, std::int16_t a_rbr);
-    // Whether a row now carries the number (false when the count itself fails).
-    bool number_taken(std::int16_t a_rbr);
-    // A new number for a new entry whose number `taken` the count found stored, itself counted
-    // free before it is used; no value (after a message) when none can be found.
-    std::optional<std::int16_t> free_number(std::int16_t taken);
-    // A loaded entry whose number ima > 1 rows carry is not saved (after a message): the update
-    // would write over all of them.
-    bool refuse_shared_number(std::int16_t a_rbr, std::int16_t ima);
-    // The row under a_rbr is the new entry whose commit was reported failed: the window then holds
-    // it as its stored entry (after saying so).
-    bool found_unconfirmed_insert(std::int16_t a_rbr);
-    void remember_unconfirmed_insert(const statements::entry_texts& entry);
-    // Writes a loaded entry over its row once it is sure not to destroy another user's save: the
-    // row is read again inside the change and, when it differs from what this window loaded, the
-    // user is asked first. False (after any message) when nothing was written.
-    bool write_over_stored_entry(const statements::entry_texts& entry, std::int16_t a_rbr, QString& statement_title);
 
     application& app;
     QString parm;

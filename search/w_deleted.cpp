@@ -1,11 +1,9 @@
 #include "w_deleted.h"
 
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QVBoxLayout>
 
 #include "application.h"
 #include "change_time.h"
@@ -16,13 +14,6 @@
 namespace {
 
 enum column { number_column, product_column, question_column, deleted_column, who_column };
-
-QTableWidgetItem* cell(const QString& text, const QString& tip = QString())
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setToolTip(tip.isEmpty() ? text : tip);
-    return item;
-}
 
 // A restored entry whose number is taken gets the number a new entry would get.
 std::optional<std::int16_t> next_free_number(std::optional<int> largest)
@@ -35,57 +26,22 @@ std::optional<std::int16_t> next_free_number(std::optional<int> largest)
 
 } // namespace
 
-w_deleted::w_deleted(application& application_object, QWidget* parent) : QDialog(parent), app(application_object)
+w_deleted::w_deleted(application& application_object, QWidget* parent)
+    : list_preview({QStringLiteral("w_deleted"),
+                    QStringLiteral("Deleted FAQ entries"),
+                    QStringLiteral("dw_deleted"),
+                    QStringLiteral("Deleted entries"),
+                    {QStringLiteral("Number"), QStringLiteral("Product"), QStringLiteral("Question"),
+                     QStringLiteral("Deleted"), QStringLiteral("By")},
+                    QStringLiteral("The entry as it was when it was deleted:"),
+                    QStringLiteral("&Restore"),
+                    QStringLiteral("cb_restore"),
+                    QString(),
+                    2,
+                    QSize(900, 600)},
+                   parent),
+      app(application_object)
 {
-    setObjectName(QStringLiteral("w_deleted"));
-    setWindowTitle(QStringLiteral("Deleted FAQ entries"));
-    setModal(true);
-
-    st_info = new QLabel(this);
-    st_info->setObjectName(QStringLiteral("st_info"));
-    st_info->setWordWrap(true);
-
-    dw_deleted = new QTableWidget(0, 5, this);
-    dw_deleted->setObjectName(QStringLiteral("dw_deleted"));
-    dw_deleted->setAccessibleName(QStringLiteral("Deleted entries"));
-    dw_deleted->setHorizontalHeaderLabels({QStringLiteral("Number"), QStringLiteral("Product"),
-                                           QStringLiteral("Question"), QStringLiteral("Deleted"),
-                                           QStringLiteral("By")});
-    dw_deleted->setSelectionBehavior(QAbstractItemView::SelectRows);
-    dw_deleted->setSelectionMode(QAbstractItemView::SingleSelection);
-    dw_deleted->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    dw_deleted->setTabKeyNavigation(false);
-    dw_deleted->verticalHeader()->hide();
-    dw_deleted->setWordWrap(false);
-
-    auto* preview_caption = new QLabel(QStringLiteral("The entry as it was when it was deleted:"), this);
-    mle_preview = new entry_preview(this);
-    mle_preview->setObjectName(QStringLiteral("mle_preview"));
-    preview_caption->setBuddy(mle_preview);
-
-    cb_restore = new QPushButton(QStringLiteral("&Restore"), this);
-    cb_restore->setObjectName(QStringLiteral("cb_restore"));
-    cb_restore->setDefault(true);
-    cb_close = new QPushButton(QStringLiteral("Close"), this);
-    cb_close->setObjectName(QStringLiteral("cb_close"));
-    cb_close->setAutoDefault(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cb_restore);
-    buttons->addWidget(cb_close);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(st_info);
-    layout->addWidget(dw_deleted, 2);
-    layout->addWidget(preview_caption);
-    layout->addWidget(mle_preview, 2);
-    layout->addLayout(buttons);
-    resize(900, 600);
-
-    connect(dw_deleted, &QTableWidget::itemSelectionChanged, this, &w_deleted::show_chosen);
-    connect(dw_deleted, &QTableWidget::cellDoubleClicked, this, [this] { cb_restore_clicked(); });
-    connect(cb_restore, &QPushButton::clicked, this, &w_deleted::cb_restore_clicked);
-    connect(cb_close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 bool w_deleted::load()
@@ -129,11 +85,7 @@ void w_deleted::fill_list()
     dw_deleted->horizontalHeader()->setSectionResizeMode(question_column, QHeaderView::Stretch);
 
     if (entries.empty()) {
-        st_info->setText(QStringLiteral("No deleted entries are kept."));
-        mle_preview->show_note(QString());
-        cb_restore->setEnabled(false);
-        cb_close->setDefault(true);
-        cb_close->setFocus();
+        show_empty(QStringLiteral("No deleted entries are kept."));
         return;
     }
     st_info->setText(
@@ -148,11 +100,8 @@ void w_deleted::fill_list()
 
 const history::deleted_entry* w_deleted::chosen() const
 {
-    const QList<QTableWidgetSelectionRange> ranges = dw_deleted->selectedRanges();
-    if (ranges.isEmpty())
-        return nullptr;
-    const auto row = static_cast<std::size_t>(ranges.first().topRow());
-    return row < entries.size() ? &entries[row] : nullptr;
+    const std::optional<std::size_t> row = chosen_row(entries.size());
+    return row ? &entries[*row] : nullptr;
 }
 
 void w_deleted::show_chosen()
@@ -176,40 +125,45 @@ void w_deleted::show_chosen()
         mle_preview->show_note(QStringLiteral("This deletion is no longer in the history."));
 }
 
-void w_deleted::cb_restore_clicked()
+void w_deleted::act()
 {
     const history::deleted_entry* entry = chosen();
     if (entry == nullptr)
         return;
     const int old_rbr = entry->rbr;
-    history::restore_outcome outcome;
+    change_outcome outcome;
     history::restore_deleted(*app.sqlca, entry->version, next_free_number, outcome);
-    using result = history::restore_outcome::result;
-    switch (outcome.what) {
-    case result::restored:
+    if (outcome.what == change_outcome::result::restored) {
         done = restored{old_rbr, outcome.rbr};
         accept();
         return;
+    }
+    // The list as the database holds it now.
+    if (show_not_restored(outcome, old_rbr) && !load())
+        reject();
+}
+
+bool w_deleted::show_not_restored(const change_outcome& outcome, int old_rbr)
+{
+    using result = change_outcome::result;
+    switch (outcome.what) {
     case result::already_restored:
         platform::message_box(
             QStringLiteral("Restore"),
             QStringLiteral("Entry %1 was restored already, as entry %2.").arg(old_rbr).arg(outcome.rbr));
-        break;
+        return true;
     case result::not_deleted:
         platform::message_box(QStringLiteral("Restore"), QStringLiteral("This deletion is no longer in the history."));
-        break;
+        return true;
     case result::no_number_left:
         platform::message_box(QStringLiteral("Error"),
                               QStringLiteral("Entry %1's number is taken, and no other entry number "
                                              "is left: entry numbers end at %2.")
                                   .arg(old_rbr)
                                   .arg(entry_number::last));
-        return;
-    case result::failed:
-        show_failure(outcome.title, *app.sqlca);
-        return;
+        return false;
+    default:
+        platform::message_box(outcome.title, outcome.text);
+        return false;
     }
-    // The list as the database holds it now.
-    if (!load())
-        reject();
 }

@@ -4,19 +4,15 @@
 // "Restore" puts it back under its old number when no other entry carries that number now,
 // otherwise under the next free number, in one transaction.
 
-#include <QDialog>
 #include <optional>
 #include <vector>
 
 #include "history_statements.h"
+#include "list_preview.h"
 
-class QLabel;
-class QPushButton;
-class QTableWidget;
 class application;
-class entry_preview;
 
-class w_deleted : public QDialog {
+class w_deleted : public list_preview {
     Q_OBJECT
 public:
     explicit w_deleted(application& app, QWidget* parent = nullptr);
@@ -32,16 +28,15 @@ public:
     };
     const std::optional<restored>& restore() const { return done; }
 
-    QLabel* st_info = nullptr;
-    QTableWidget* dw_deleted = nullptr;
-    entry_preview* mle_preview = nullptr;
-    QPushButton* cb_restore = nullptr;
-    QPushButton* cb_close = nullptr;
+    QTableWidget* const dw_deleted = list;
+    QPushButton* const cb_restore = cb_action;
 
 private:
     void fill_list();
-    void show_chosen();
-    void cb_restore_clicked();
+    void show_chosen() override;
+    void act() override;
+    // The box that says why nothing was restored; false when the dialog is to end.
+    bool show_not_restored(const change_outcome& outcome, int old_rbr);
     const history::deleted_entry* chosen() const;
 
     application& app;

@@ -20,6 +20,7 @@
 #include "data_source.h"
 #include "dw_pretraga.h"
 #include "enter_key.h"
+#include "entry_delete.h"
 #include "platform.h"
 #include "result_list_view.h"
 #include "search_marks.h"
@@ -434,18 +435,18 @@ void w_search::cb_delete_clicked()
     // the current entry, or a refresh that cleared the highlight, Delete does nothing.
     if (app.rbr <= 0 || highlighted_entry() != app.rbr)
         return;
-    app.open_w_da_ne(QString(54, QLatin1Char(' ')) + QStringLiteral("Would you like to delete FAQ entry?"));
-    if (app.message->StringParm != QLatin1String("DA"))
+    const change_outcome outcome = changes::delete_entry(*app.sqlca, app.rbr, [this] {
+        app.open_w_da_ne(QString(54, QLatin1Char(' ')) + QStringLiteral("Would you like to delete FAQ entry?"));
+        return app.message->StringParm == QLatin1String("DA");
+    });
+    if (outcome.what == change_outcome::result::cancelled)
         return;
-    statements::delete_entry(*app.sqlca, app.rbr);
-    // A delete refused by the statement (already rolled back) or only at its commit is reported;
-    // either way the list is refreshed and shows what the database holds.
-    if (app.sqlca->succeeded())
-        app.sqlca->commit();
-    if (!app.sqlca->succeeded())
-        show_failure(QStringLiteral("DELETE FROM faq WHERE rbr=") + platform::to_text(app.rbr), *app.sqlca);
+    // A delete that failed is reported; either way the list is refreshed and shows what the
+    // database holds.
+    if (outcome.failed())
+        platform::message_box(outcome.title, outcome.text);
     else
-        st_status->note_change(QStringLiteral("Entry %1 deleted").arg(app.rbr));
+        st_status->note_change(QStringLiteral("Entry %1 deleted").arg(outcome.rbr));
     cb_search_clicked();
 }
 

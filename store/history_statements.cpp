@@ -153,6 +153,125 @@ void end_reading_change(transaction& sqlca)
     sqlca.rollback();
 }
 
+// A statement of the change failed under `title`: the change is rolled back, the failure kept on
+// the session and in the outcome.
+void fail_change(transaction& sqlca, const store_error& error, const QString& title, restore_outcome& outcome)
+{
+    sqlca.change_failed(error);
+    report_failure(outcome, title, sqlca);
+}
+
+// A write of the restore failed under `title`. Another client may have restored the entry
+// meanwhile, or, when `renumber` names the number tried, stored an entry under it first: true
+// when the restore is to be tried again under a new number. The database's message stays on
+// the session and in the outcome.
+bool write_failed(transaction& sqlca, const store_error& error, std::int64_t version_id, const QString& title,
+                  std::optional<int> renumber, restore_outcome& outcome)
+{
+    sqlca.change_failed(error);
+    const QString text = sqlca.SQLErrText;
+    if (const std::optional<int> restored = restored_as(sqlca, version_id)) {
+        outcome.what = restore_outcome::result::already_restored;
+        outcome.rbr = *restored;
+        return false;
+    }
+    if (renumber && number_taken(sqlca, *renumber))
+        return true;
+    outcome = change_outcome::failure(title, text);
+    sqlca.report_failure(store_error{QString(), text});
+    return false;
+}
+
+// The number the entry comes back under: its old one when no entry carries it (a number the
+// program cannot hold never is), else the one `next` gives. No value, with the outcome set, when
+// there is none or a read failed.
+std::optional<int> target_number(transaction& sqlca, odbc_connection& connection, std::int64_t old_number,
+                                 const numbering& next, restore_outcome& outcome)
+{
+    static const QString count = statements::with_placeholders(statements::count_rbr);
+    static const QString largest = statements::with_placeholders(statements::max_rbr);
+    if (old_number >= first_number && old_number <= last_number) {
+        numbers carrying;
+        if (auto error = numbers_in_change(
+                connection, count,
+                [&](odbc_statement& statement) { statement.bind(static_cast<std::int32_t>(old_number)); }, 1,
+                carrying)) {
+            fail_change(sqlca, *error, QStringLiteral("SELECT Count ( rbr ) FROM faq"), outcome);
+            return std::nullopt;
+        }
+        if (carrying.first.value_or(0) == 0)
+            return static_cast<int>(old_number);
+    }
+    numbers max;
+    if (auto error = numbers_in_change(
+            connection, largest, [](odbc_statement&) {}, 1, max)) {
+        fail_change(sqlca, *error, QStringLiteral("SELECT MAX ( rbr ) FROM faq"), outcome);
+        return std::nullopt;
+    }
+    const std::optional<std::int16_t> number =
+        next(max.first ? std::optional<int>(static_cast<int>(*max.first)) : std::nullopt);
+    if (!number) {
+        end_reading_change(sqlca);
+        outcome.what = restore_outcome::result::no_number_left;
+        return std::nullopt;
+    }
+    return *number;
+}
+
+// One try at the restore, in one change; true when the entry is to be numbered again (another
+// client stored an entry under its number first, and `may_renumber`).
+bool try_restore(transaction& sqlca, std::int64_t version_id, const numbering& next, bool may_renumber,
+                 restore_outcome& outcome)
+{
+    static const QString deletion = text_of(deletion_text);
+    static const QString restore = text_of(restore_entry_text);
+    static const QString note = text_of(note_restore_text);
+    odbc_connection* const change = sqlca.begin_change();
+    if (change == nullptr) {
+        report_failure(outcome, text_of(read_history_title), sqlca);
+        return false;
+    }
+    // The deletion, and whether it was restored already.
+    numbers deleted;
+    if (auto error = numbers_in_change(
+            *change, deletion, [&](odbc_statement& statement) { statement.bind(version_id); }, 2, deleted)) {
+        fail_change(sqlca, *error, text_of(read_history_title), outcome);
+        return false;
+    }
+    if (!deleted.found || deleted.second) {
+        end_reading_change(sqlca);
+        outcome.what = deleted.found ? restore_outcome::result::already_restored : restore_outcome::result::not_deleted;
+        outcome.rbr = static_cast<int>(deleted.second.value_or(0));
+        return false;
+    }
+    const std::int64_t old_number = deleted.first.value_or(0);
+    const std::optional<int> target = target_number(sqlca, *change, old_number, next, outcome);
+    if (!target)
+        return false;
+    // The entry as it was deleted, then the note that it is back.
+    if (auto error = change_in_change(*change, restore, [&](odbc_statement& statement) {
+            statement.bind(std::int32_t{*target});
+            statement.bind(version_id);
+        }))
+        return write_failed(sqlca, *error, version_id, text_of(restore_entry_title),
+                            may_renumber ? target : std::nullopt, outcome);
+    if (auto error = change_in_change(*change, note, [&](odbc_statement& statement) {
+            statement.bind(version_id);
+            statement.bind(std::int32_t{*target});
+        }))
+        return write_failed(sqlca, *error, version_id, text_of(note_restore_title), std::nullopt, outcome);
+    sqlca.change_succeeded();
+    sqlca.commit();
+    if (!sqlca.succeeded()) {
+        report_failure(outcome, text_of(restore_entry_title), sqlca);
+        return false;
+    }
+    outcome.what = restore_outcome::result::restored;
+    outcome.rbr = *target;
+    outcome.under_old_number = *target == old_number;
+    return false;
+}
+
 } // namespace
 
 void versions_of_entry(transaction& sqlca, int rbr, std::vector<version>& versions)
@@ -205,122 +324,12 @@ void deleted_entries(transaction& sqlca, std::vector<deleted_entry>& entries)
 
 void restore_deleted(transaction& sqlca, std::int64_t version_id, const numbering& next, restore_outcome& outcome)
 {
-    static const QString deletion = text_of(deletion_text);
-    static const QString count = statements::with_placeholders(statements::count_rbr);
-    static const QString largest = statements::with_placeholders(statements::max_rbr);
-    static const QString restore = text_of(restore_entry_text);
-    static const QString note = text_of(note_restore_text);
-    static const QString count_title = QStringLiteral("SELECT Count ( rbr ) FROM faq");
-    static const QString largest_title = QStringLiteral("SELECT MAX ( rbr ) FROM faq");
     // How often the entry is numbered again when other clients keep taking its number.
     constexpr int attempts = 5;
-
-    outcome = {};
     for (int attempt = 1;; ++attempt) {
-        odbc_connection* const change = sqlca.begin_change();
-        if (change == nullptr) {
-            report_failure(outcome, text_of(read_history_title), sqlca);
+        outcome = {};
+        if (!try_restore(sqlca, version_id, next, attempt < attempts, outcome))
             return;
-        }
-        odbc_connection& connection = *change;
-        // The deletion, and whether it was restored already.
-        numbers deleted;
-        if (auto error = numbers_in_change(
-                connection, deletion, [&](odbc_statement& statement) { statement.bind(version_id); }, 2, deleted)) {
-            sqlca.change_failed(*error);
-            report_failure(outcome, text_of(read_history_title), sqlca);
-            return;
-        }
-        if (!deleted.found || deleted.second) {
-            end_reading_change(sqlca);
-            outcome.what =
-                deleted.found ? restore_outcome::result::already_restored : restore_outcome::result::not_deleted;
-            outcome.rbr = static_cast<int>(deleted.second.value_or(0));
-            return;
-        }
-        const std::int64_t old_number = deleted.first.value_or(0);
-
-        // Its old number when no entry carries it; a number the program cannot hold never is.
-        std::optional<int> target;
-        if (old_number >= first_number && old_number <= last_number) {
-            numbers carrying;
-            if (auto error = numbers_in_change(
-                    connection, count,
-                    [&](odbc_statement& statement) { statement.bind(static_cast<std::int32_t>(old_number)); }, 1,
-                    carrying)) {
-                sqlca.change_failed(*error);
-                report_failure(outcome, count_title, sqlca);
-                return;
-            }
-            if (carrying.first.value_or(0) == 0)
-                target = static_cast<int>(old_number);
-        }
-        if (!target) {
-            numbers max;
-            if (auto error = numbers_in_change(
-                    connection, largest, [](odbc_statement&) {}, 1, max)) {
-                sqlca.change_failed(*error);
-                report_failure(outcome, largest_title, sqlca);
-                return;
-            }
-            const std::optional<std::int16_t> number =
-                next(max.first ? std::optional<int>(static_cast<int>(*max.first)) : std::nullopt);
-            if (!number) {
-                end_reading_change(sqlca);
-                outcome.what = restore_outcome::result::no_number_left;
-                return;
-            }
-            target = *number;
-        }
-
-        // The entry as it was deleted, then the note that it is back.
-        if (auto error = change_in_change(connection, restore, [&](odbc_statement& statement) {
-                statement.bind(std::int32_t{*target});
-                statement.bind(version_id);
-            })) {
-            sqlca.change_failed(*error);
-            const QString text = sqlca.SQLErrText;
-            if (const std::optional<int> restored = restored_as(sqlca, version_id)) {
-                outcome.what = restore_outcome::result::already_restored;
-                outcome.rbr = *restored;
-                return;
-            }
-            // Another client stored an entry under the number first: number it again.
-            if (attempt < attempts && number_taken(sqlca, *target))
-                continue;
-            outcome.what = restore_outcome::result::failed;
-            outcome.title = text_of(restore_entry_title);
-            outcome.text = text;
-            sqlca.report_failure(store_error{QString(), text});
-            return;
-        }
-        if (auto error = change_in_change(connection, note, [&](odbc_statement& statement) {
-                statement.bind(version_id);
-                statement.bind(std::int32_t{*target});
-            })) {
-            sqlca.change_failed(*error);
-            const QString text = sqlca.SQLErrText;
-            if (const std::optional<int> restored = restored_as(sqlca, version_id)) {
-                outcome.what = restore_outcome::result::already_restored;
-                outcome.rbr = *restored;
-                return;
-            }
-            outcome.what = restore_outcome::result::failed;
-            outcome.title = text_of(note_restore_title);
-            outcome.text = text;
-            sqlca.report_failure(store_error{QString(), text});
-            return;
-        }
-        sqlca.change_succeeded();
-        sqlca.commit();
-        if (!sqlca.succeeded()) {
-            report_failure(outcome, text_of(restore_entry_title), sqlca);
-            return;
-        }
-        outcome.what = restore_outcome::result::restored;
-        outcome.rbr = *target;
-        outcome.under_old_number = *target == old_number;
-        return;
     }
 }
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "change_outcome.h"
 #include "statements.h"
 #include "transaction.h"
 
@@ -83,20 +84,8 @@ void deleted_entries(transaction& sqlca, std::vector<deleted_entry>& entries);
 // an empty table): the numbering of new entries. No value when no number is left.
 using numbering = std::function<std::optional<std::int16_t>(std::optional<int> largest)>;
 
-struct restore_outcome {
-    enum class result {
-        restored,         // back under `rbr`
-        already_restored, // restored before, under `rbr`
-        not_deleted,      // no deletion has this version
-        no_number_left,   // its number is taken and the numbering has none left
-        failed,           // a statement failed: `title` and the database's `text`
-    };
-    result what = result::failed;
-    int rbr = 0;
-    bool under_old_number = false;
-    QString title;
-    QString text;
-};
+// A restore answers as every change does.
+using restore_outcome = change_outcome;
 
 // Puts a deleted entry back into faq as it was, in one transaction: under its old number when no
 // entry carries it (and it is a number the program can hold, 1 to 32767), otherwise under the
