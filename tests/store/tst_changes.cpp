@@ -6,7 +6,7 @@
 #include "entry_delete.h"
 #include "entry_save.h"
 #include "faq_fixture.h"
-#include "faq_session.h"
+#include "session.h"
 
 using test_support::faq_fixture;
 using test_support::sample_entry;
@@ -32,7 +32,7 @@ void tst_changes::initTestCase()
 {
     fixture = std::make_unique<faq_fixture>();
     sqlca = std::make_unique<transaction>(QStringLiteral("changes_test"));
-    test_support::connect_faq_session(*sqlca);
+    test_support::connect_session(*sqlca);
     QVERIFY2(sqlca->SQLCode == 0, qPrintable(sqlca->SQLErrText));
 }
 
