@@ -4,154 +4,193 @@
 #include "odbc_statement.h"
 
 namespace word_statements {
-
-QString sqlite_match(const QStringList& words)
-{
-    QStringList terms;
-    for (const QString& w : words)
-        terms << QLatin1Char('"') + QString(w).replace(QLatin1Char('"'), QStringLiteral("\"\""))
-                     + QStringLiteral("\"*");
-    return terms.join(QStringLiteral(" AND "));
-}
-
 namespace {
 
-// One typed word's points in the SQLite statement: its best place, found through the two FTS5
-// indexes (faq_words without diacritics, faq_words_exact with them) by column group and as a
-// whole word ("w") or a word's beginning ("w"*), tried from the best place down.
-struct sqlite_tier {
-    const char16_t* index;
-    const char16_t* columns;
-    bool whole;
-    int points;
-};
-constexpr sqlite_tier sqlite_tiers[] = {
-    {u"faq_words_exact", u"{adresa pitanje}", true, 125}, {u"faq_words", u"{adresa pitanje}", true, 120},
-    {u"faq_words_exact", u"{proizvod lot}", true, 115},   {u"faq_words", u"{proizvod lot}", true, 110},
-    {u"faq_words_exact", u"{odgovor}", true, 105},        {u"faq_words", u"{odgovor}", true, 100},
-    {u"faq_words_exact", u"{adresa pitanje}", false, 75}, {u"faq_words", u"{adresa pitanje}", false, 70},
-    {u"faq_words_exact", u"{proizvod lot}", false, 65},   {u"faq_words", u"{proizvod lot}", false, 60},
-    {u"faq_words_exact", u"{odgovor}", false, 55},
-};
-constexpr int sqlite_last_points = 50; // a word's beginning in the answer, without its diacritics
-
-QString phrase(const QString& word)
+// A word as an FTS5 phrase: in double quotes, a quote inside doubled; "*" after it for every
+// word it begins.
+QString fts5_phrase(const QString& word, bool whole)
 {
-    return QLatin1Char('"') + QString(word).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    return QLatin1Char('"') + QString(word).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"')
+           + (whole ? QString() : QStringLiteral("*"));
+}
+
+QString fts5_columns(field_group group)
+{
+    switch (group) {
+    case field_group::question: return QStringLiteral("{adresa pitanje}");
+    case field_group::product: return QStringLiteral("{proizvod lot}");
+    case field_group::answer: return QStringLiteral("{odgovor}");
+    }
+    return {};
+}
+
+// One word's entries at the place, as one row: the word's position and the numbers joined by
+// commas (NULL for none).
+QString sqlite_entries_at(int position, place where)
+{
+    const QString index = where.exact ? QStringLiteral("faq_words_exact") : QStringLiteral("faq_words");
+    return QStringLiteral("SELECT %1, group_concat(rowid) FROM %2 WHERE %2 MATCH ?").arg(position).arg(index);
+}
+
+// The index expression of a group's words, exactly as the index was made.
+QString postgresql_words(place where)
+{
+    const QString function = where.exact ? QStringLiteral("faq_words_exact") : QStringLiteral("faq_words_loose");
+    switch (where.group) {
+    case field_group::question: return function + QStringLiteral("(adresa::text, pitanje::text)");
+    case field_group::product: return function + QStringLiteral("(proizvod::text, lot::text)");
+    case field_group::answer: return function + QStringLiteral("(odgovor::text, '')");
+    }
+    return {};
+}
+
+QString postgresql_query(bool exact, bool whole)
+{
+    return QStringLiteral("faq_words_query(%1, %2)")
+        .arg(exact ? QStringLiteral("?") : QStringLiteral("faq_words_fold(?)"),
+             whole ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+QString postgresql_entries_at(int position, place where)
+{
+    return QStringLiteral("SELECT %1, string_agg(rbr::text, ',') FROM faq WHERE %2 @@ %3")
+        .arg(position)
+        .arg(postgresql_words(where), postgresql_query(where.exact, where.whole));
+}
+
+// A text search value holds words of less than 2 KB; a longer typed word is in no entry.
+bool too_long_for_postgresql(const QString& word) { return word.toUtf8().size() >= 2048; }
+
+std::vector<int> numbers_of(const QString& joined)
+{
+    std::vector<int> numbers;
+    for (const QStringView part : QStringView(joined).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        numbers.push_back(part.toInt());
+    return numbers;
+}
+
+// Runs a read made by `prepare` (which binds the values and gives the text) and hands each row
+// to `row`; sqlca reports the outcome.
+void read(transaction& sqlca, const std::function<QString(odbc_statement&, bool sqlite)>& prepare,
+          const std::function<bool(odbc_statement&)>& row)
+{
+    sqlca.run_read([&](odbc_connection& connection) {
+        odbc_statement statement(connection);
+        if (!statement.execute(prepare(statement, is_sqlite(connection.handle())))) {
+            sqlca.report_failure(statement.error());
+            return;
+        }
+        if (const std::optional<store_error> error = statement.each_row(row))
+            sqlca.report_failure(*error);
+        else
+            sqlca.report_success();
+    });
 }
 
 } // namespace
 
-QString sqlite_best_text(const QStringList& words, int limit, QStringList& parameters)
+void entries_at(transaction& sqlca, const QStringList& words, place where, std::vector<std::vector<int>>& lists)
 {
-    parameters.clear();
-    QStringList scores;
-    for (const QString& w : words) {
-        QString score = QStringLiteral("CASE");
-        for (const sqlite_tier& tier : sqlite_tiers) {
-            const QString index = QString::fromUtf16(tier.index);
-            score += QStringLiteral(" WHEN rowid IN (SELECT rowid FROM %1 WHERE %1 MATCH ?) THEN %2")
-                         .arg(index)
-                         .arg(tier.points);
-            parameters << QString::fromUtf16(tier.columns) + QStringLiteral(" : ") + phrase(w)
-                              + (tier.whole ? QString() : QStringLiteral("*"));
-        }
-        scores << score + QStringLiteral(" ELSE %1 END").arg(sqlite_last_points);
-    }
-    parameters << sqlite_match(words);
-    return QString::fromUtf16(sqlite_best_select) + scores.join(QStringLiteral(" + "))
-           + QString::fromUtf16(sqlite_best_from) + QString::number(limit) + QString::fromUtf16(sqlite_best_join);
-}
-
-namespace {
-
-// Reads the rows of an executed candidates statement: rbr and the five texts.
-std::optional<store_error> read_candidates(odbc_statement& statement, std::vector<candidate>& found)
-{
-    return statement.each_row([&](odbc_statement& row) {
-        std::optional<std::int64_t> rbr;
-        candidate& c = found.emplace_back();
-        if (!row.number(1, rbr) || !row.text(2, c.texts.adresa) || !row.text(3, c.texts.pitanje)
-            || !row.text(4, c.texts.proizvod) || !row.text(5, c.texts.lot) || !row.text(6, c.texts.odgovor))
-            return false;
-        c.rbr = static_cast<int>(rbr.value_or(0));
-        return true;
-    });
-}
-
-// Reads the rows of the ranked SQLite statement: rbr, product, question, answer and points.
-std::optional<store_error> read_best(odbc_statement& statement, std::vector<candidate>& found)
-{
-    return statement.each_row([&](odbc_statement& row) {
-        std::optional<std::int64_t> rbr;
-        std::optional<std::int64_t> score;
-        candidate& c = found.emplace_back();
-        if (!row.number(1, rbr) || !row.text(2, c.texts.proizvod) || !row.text(3, c.texts.pitanje)
-            || !row.text(4, c.texts.odgovor) || !row.number(5, score))
-            return false;
-        c.rbr = static_cast<int>(rbr.value_or(0));
-        c.score = static_cast<int>(score.value_or(0));
-        return true;
-    });
-}
-
-// Runs the word search's read: ranked by SQLite itself (at most `limit` + 1 rows), every
-// candidate unranked on PostgreSQL (limit 0: every candidate on both).
-void read(transaction& sqlca, const QStringList& words, int limit, std::vector<candidate>& found)
-{
-    found.clear();
+    lists.assign(std::size_t(words.size()), {});
     if (words.isEmpty()) {
         sqlca.report_success();
         return;
     }
-    sqlca.run_read([&](odbc_connection& connection) {
-        found.clear();
-        odbc_statement statement(connection);
-        QString text;
-        const bool ranked = limit > 0 && is_sqlite(connection.handle());
-        if (ranked) {
-            QStringList parameters;
-            text = sqlite_best_text(words, limit + 1, parameters);
-            for (const QString& p : parameters)
-                statement.bind(p);
-        } else if (is_sqlite(connection.handle())) {
-            text = QString::fromUtf16(sqlite_candidates_text);
-            statement.bind(sqlite_match(words));
-        } else {
-            QStringList conditions;
-            for (const QString& w : words) {
-                conditions << QString::fromUtf16(postgresql_word_condition);
-                statement.bind(w);
+    read(
+        sqlca,
+        [&](odbc_statement& statement, bool sqlite) {
+            lists.assign(std::size_t(words.size()), {});
+            QStringList parts;
+            for (qsizetype i = 0; i < words.size(); ++i) {
+                if (sqlite) {
+                    parts << sqlite_entries_at(int(i), where);
+                    statement.bind(fts5_columns(where.group) + QStringLiteral(" : ")
+                                   + fts5_phrase(words[i], where.whole));
+                } else if (!too_long_for_postgresql(words[i])) {
+                    parts << postgresql_entries_at(int(i), where);
+                    statement.bind(words[i]);
+                }
             }
-            text = QString::fromUtf16(postgresql_candidates_text) + conditions.join(QStringLiteral(" AND "));
-        }
-        if (!statement.execute(text)) {
-            sqlca.report_failure(statement.error());
-            return;
-        }
-        const std::optional<store_error> error =
-            ranked ? read_best(statement, found) : read_candidates(statement, found);
-        if (error)
-            sqlca.report_failure(*error);
-        else
-            sqlca.report_success(found.empty() ? transaction::not_found : transaction::success);
-    });
-    if (sqlca.SQLCode == transaction::not_found)
+            return parts.isEmpty() ? QStringLiteral("SELECT 0, NULL") : parts.join(QStringLiteral(" UNION ALL "));
+        },
+        [&](odbc_statement& row) {
+            std::optional<std::int64_t> position;
+            QString joined;
+            if (!row.number(1, position) || !row.text(2, joined))
+                return false;
+            if (position && *position >= 0 && *position < words.size())
+                lists[std::size_t(*position)] = numbers_of(joined);
+            return true;
+        });
+    if (sqlca.failed())
+        lists.assign(std::size_t(words.size()), {});
+}
+
+bool every_word_found(transaction& sqlca, const QStringList& words)
+{
+    bool found = false;
+    read(
+        sqlca,
+        [&](odbc_statement& statement, bool sqlite) {
+            QStringList each;
+            for (const QString& w : words) {
+                if (sqlite) {
+                    each << QStringLiteral("EXISTS (SELECT 1 FROM faq_words WHERE faq_words MATCH ?)");
+                    statement.bind(fts5_phrase(w, false));
+                    continue;
+                }
+                if (too_long_for_postgresql(w))
+                    return QStringLiteral("SELECT 0");
+                QStringList groups;
+                for (const field_group g : {field_group::question, field_group::product, field_group::answer}) {
+                    groups << postgresql_words({g, false, false}) + QStringLiteral(" @@ ")
+                                  + postgresql_query(false, false);
+                    statement.bind(w);
+                }
+                each << QStringLiteral("EXISTS (SELECT 1 FROM faq WHERE ") + groups.join(QStringLiteral(" OR "))
+                            + QLatin1Char(')');
+            }
+            return each.isEmpty() ? QStringLiteral("SELECT 0")
+                                  : QStringLiteral("SELECT CASE WHEN ") + each.join(QStringLiteral(" AND "))
+                                        + QStringLiteral(" THEN 1 ELSE 0 END");
+        },
+        [&](odbc_statement& row) {
+            std::optional<std::int64_t> all;
+            if (!row.number(1, all))
+                return false;
+            found = all.value_or(0) == 1;
+            return true;
+        });
+    return found && !sqlca.failed();
+}
+
+void listed_texts(transaction& sqlca, const std::vector<int>& numbers, std::vector<listed_entry>& found)
+{
+    found.clear();
+    if (numbers.empty()) {
         sqlca.report_success();
+        return;
+    }
+    read(
+        sqlca,
+        [&](odbc_statement&, bool) {
+            found.clear();
+            QStringList listed;
+            for (const int rbr : numbers)
+                listed << QString::number(rbr);
+            return QStringLiteral("SELECT rbr, proizvod, pitanje, odgovor FROM faq WHERE rbr IN (")
+                   + listed.join(QLatin1Char(',')) + QLatin1Char(')');
+        },
+        [&](odbc_statement& row) {
+            std::optional<std::int64_t> rbr;
+            listed_entry& e = found.emplace_back();
+            if (!row.number(1, rbr) || !row.text(2, e.proizvod) || !row.text(3, e.pitanje) || !row.text(4, e.odgovor))
+                return false;
+            e.rbr = int(rbr.value_or(0));
+            return true;
+        });
     if (sqlca.failed())
         found.clear();
-}
-
-} // namespace
-
-void candidates(transaction& sqlca, const QStringList& words, std::vector<candidate>& found)
-{
-    read(sqlca, words, 0, found);
-}
-
-void best(transaction& sqlca, const QStringList& words, int limit, std::vector<candidate>& found)
-{
-    read(sqlca, words, limit, found);
 }
 
 } // namespace word_statements

@@ -1,7 +1,13 @@
 #pragma once
-// The word search as the window runs it: the best entries for the typed words, ranked by the
-// database where it can (SQLite), by the program from every candidate where it cannot
-// (PostgreSQL); the same order either way (ranking.h), cut at the same length.
+// The word search as the window runs it: the best entries for the typed words, in the order of
+// ranking.h, found from where each database's index says the words stand.
+//
+// Every place a word can stand in has its points (a whole word above a beginning, keywords and
+// question above product and LOT, those above the answer, the spelling as typed above one without
+// diacritics). The places are asked for best first, every word at once, and the asking stops as
+// soon as the best entries are certain: when more than the listed number of entries, each with
+// every word placed, have more points than any entry not yet fully placed could still reach.
+// Most searches stop after the first place or two and never read the lists of the answers.
 
 #include <QStringList>
 #include <vector>
