@@ -172,6 +172,23 @@ class tst_shared_database : public QObject {
         }
     }
 
+    // The word search's indexes are those named, the trigram index of earlier versions gone, and
+    // mirt finds entry 2 by its answer's word typed with and without its diacritics.
+    void verify_word_search(const QString& indexes)
+    {
+        QCOMPARE(admin_value(QStringLiteral("SELECT string_agg(indexname, ' ' ORDER BY indexname) FROM pg_indexes "
+                                            "WHERE tablename = 'faq' AND indexname LIKE 'faq_words%'")),
+                 indexes);
+        const run_result found = as_mirt(
+            QStringLiteral("faq"), QStringLiteral("require"),
+            QStringLiteral("SELECT string_agg(rbr::text, ',' ORDER BY rbr) FROM faq WHERE "
+                           "faq_words_loose(odgovor::text, '') @@ faq_words_query(faq_words_fold('CVRSCE'), true) "
+                           "UNION ALL SELECT count(*)::text FROM faq WHERE "
+                           "faq_words_exact(odgovor::text, '') @@ faq_words_query('čvrš', false)"));
+        QVERIFY2(found.exit_code == 0, qPrintable(found.output));
+        QCOMPARE(found.output.trimmed(), QStringLiteral("2\n1"));
+    }
+
     void verify_program_rights()
     {
         QCOMPARE(
@@ -421,6 +438,14 @@ void tst_shared_database::server_command_takes_over_an_older_database_without_lo
     QCOMPARE(
         admin_value(QStringLiteral("SELECT pg_get_userbyid(proowner) FROM pg_proc WHERE proname = 'faq_keep_version'")),
         QStringLiteral("mirt"));
+    // And the word search of an earlier version: one trigram index over every text.
+    const run_result old_words = admin(QStringLiteral(
+        "CREATE EXTENSION unaccent; CREATE EXTENSION pg_trgm; "
+        "CREATE FUNCTION faq_words_text(a text, p text, r text, l text, o text) RETURNS text LANGUAGE sql "
+        "IMMUTABLE AS $$ SELECT lower(unaccent('unaccent'::regdictionary, concat_ws(' ', a, p, r, l, o))) $$; "
+        "CREATE INDEX faq_words_trigrams ON faq USING gin "
+        "(faq_words_text(adresa, pitanje, proizvod, lot, odgovor) gin_trgm_ops)"));
+    QVERIFY2(old_words.exit_code == 0, qPrintable(old_words.output));
     // The NULL texts of entry 3 become empty ones, which a NOT search finds; nothing else changes.
     const QString before = table_fingerprint(QStringLiteral(
         "ROW(rbr, coalesce(adresa, ''), coalesce(pitanje, ''), datum, coalesce(proizvod, ''), coalesce(lot, ''), "
@@ -462,6 +487,8 @@ void tst_shared_database::server_command_takes_over_an_older_database_without_lo
     const run_result change = as_mirt(QStringLiteral("faq"), QStringLiteral("require"),
                                       QStringLiteral("UPDATE faq SET lot = 'FM-2' WHERE rbr = 1"));
     QVERIFY2(change.exit_code == 0, qPrintable(change.output));
+    verify_word_search(QStringLiteral("faq_words_answer faq_words_answer_exact faq_words_product "
+                                      "faq_words_product_exact faq_words_question faq_words_question_exact"));
     // The history mirt made passed to the administrator, and keeps the change.
     QVERIFY2(takeover.output.contains(QStringLiteral("History of the entries: kept with its 0 versions")),
              qPrintable(takeover.output));
