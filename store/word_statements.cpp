@@ -17,9 +17,12 @@ QString fts5_phrase(const QString& word, bool whole)
 QString fts5_columns(field_group group)
 {
     switch (group) {
-    case field_group::question: return QStringLiteral("{adresa pitanje}");
-    case field_group::product: return QStringLiteral("{proizvod lot}");
-    case field_group::answer: return QStringLiteral("{odgovor}");
+    case field_group::question:
+        return QStringLiteral("{adresa pitanje}");
+    case field_group::product:
+        return QStringLiteral("{proizvod lot}");
+    case field_group::answer:
+        return QStringLiteral("{odgovor}");
     }
     return {};
 }
@@ -37,9 +40,12 @@ QString postgresql_words(place where)
 {
     const QString function = where.exact ? QStringLiteral("faq_words_exact") : QStringLiteral("faq_words_loose");
     switch (where.group) {
-    case field_group::question: return function + QStringLiteral("(adresa::text, pitanje::text)");
-    case field_group::product: return function + QStringLiteral("(proizvod::text, lot::text)");
-    case field_group::answer: return function + QStringLiteral("(odgovor::text, '')");
+    case field_group::question:
+        return function + QStringLiteral("(adresa::text, pitanje::text)");
+    case field_group::product:
+        return function + QStringLiteral("(proizvod::text, lot::text)");
+    case field_group::answer:
+        return function + QStringLiteral("(odgovor::text, '')");
     }
     return {};
 }

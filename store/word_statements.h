@@ -41,10 +41,4 @@ struct listed_entry {
 // Product, question and answer of the entries, in no particular order.
 void listed_texts(transaction& sqlca, const std::vector<int>& numbers, std::vector<listed_entry>& found);
 
-// An entry with all its searched texts, as the ranking of a whole table reads them.
-struct candidate {
-    int rbr = 0;
-    statements::entry_texts texts;
-};
-
 } // namespace word_statements

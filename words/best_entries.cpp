@@ -51,7 +51,9 @@ std::vector<best_entries::ranked> best_entries::certain_best(int limit, int stil
     std::erase_if(complete, [&](const ranked& r) { return r.score <= reachable; });
     if (still_possible > 0 && complete.size() <= std::size_t(limit))
         return {};
-    const auto better = [](const ranked& a, const ranked& b) { return a.score != b.score ? a.score > b.score : a.rbr < b.rbr; };
+    const auto better = [](const ranked& a, const ranked& b) {
+        return a.score != b.score ? a.score > b.score : a.rbr < b.rbr;
+    };
     const std::size_t kept = std::min(complete.size(), std::size_t(limit) + 1);
     std::partial_sort(complete.begin(), complete.begin() + std::ptrdiff_t(kept), complete.end(), better);
     complete.resize(kept);

@@ -28,9 +28,9 @@ public:
 
 private:
     int word_count;
-    std::vector<std::uint8_t> points;     // [rbr * word_count + word]: best place so far, 0 none
-    std::vector<int> seen;                // every entry placed for some word, once
-    std::vector<std::uint8_t> seen_once;  // [rbr]
+    std::vector<std::uint8_t> points;    // [rbr * word_count + word]: best place so far, 0 none
+    std::vector<int> seen;               // every entry placed for some word, once
+    std::vector<std::uint8_t> seen_once; // [rbr]
 };
 
 } // namespace words

@@ -10,9 +10,6 @@
 #include <QStringList>
 #include <vector>
 
-#include "like_marks.h"
-#include "word_statements.h"
-
 namespace words {
 
 struct hit {
@@ -22,9 +19,6 @@ struct hit {
     QString pitanje;
     QString odgovor; // the whole answer (the list shows a snippet of it)
 };
-
-// The candidates that hold every word, best first. `typed` as marks::typed_words gives it.
-std::vector<hit> rank(const QStringList& typed, const std::vector<word_statements::candidate>& candidates);
 
 // Up to about `width` characters of the answer around its first word that begins with a typed
 // one (its start when none does), on one line, "…" where it is cut.

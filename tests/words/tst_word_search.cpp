@@ -1,19 +1,18 @@
-// The word search on a real database: the database's index finds the candidates, the shared
-// ranking orders them. Every typed word must begin a word somewhere in the entry, in any order,
-// diacritics and case ignored; the best places first. Changes by another program are found at
-// once, and over the sample entries each database lists exactly what ranking the whole table
-// would, so both list the same; on a generated table of a few thousand entries both list the
-// same best entries as ranking the whole table does (SQLite ranks them itself, PostgreSQL's
-// candidates are ranked by the program). Runs on SQLite and PostgreSQL.
+// The word search on a real database: each database's index tells where the words stand, the
+// program ranks from that. Every typed word must begin a word somewhere in the entry, in any
+// order, diacritics and case ignored; the best places first. Changes by another program are
+// found at once, and over the sample entries and a generated table of a few thousand entries
+// (where the search stops asking early) each database lists exactly what ranking the whole table
+// read literally gives, so both list the same. Runs on SQLite and PostgreSQL.
 
 #include <QTest>
 #include <memory>
 
 #include "command_line.h"
 #include "faq_fixture.h"
-#include "ranking.h"
 #include "transaction.h"
 #include "unexpected_dialogs.h"
+#include "whole_table_ranking.h"
 #include "word_search.h"
 #include "word_statements.h"
 #include "words.h"
@@ -42,11 +41,11 @@ class tst_word_search : public QObject {
     // What ranking every entry of the table gives.
     QList<int> ranked_whole_table(const QString& typed)
     {
-        std::vector<word_statements::candidate> all;
+        std::vector<test_support::candidate> all;
         for (const faq_fixture::row& r : db->rows())
             all.push_back({r.rbr, r.texts()});
         QList<int> numbers;
-        for (const words::hit& h : words::rank(marks::typed_words(typed), all))
+        for (const words::hit& h : test_support::rank(marks::typed_words(typed), all))
             numbers << h.rbr;
         return numbers;
     }
