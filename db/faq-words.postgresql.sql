@@ -1,46 +1,105 @@
--- The word search of the shared PostgreSQL database: for each group of fields (keywords and
--- question, product and LOT, answer) the words of every entry, as written (in small letters)
--- and without diacritics, each kept in an index of its own. The server keeps them for every
--- change, whatever program makes it; mirt needs no right beyond reading faq (the functions can
--- be run by everyone, as functions can).
--- A word is a run of letters and digits, as the embedded database's index splits texts.
--- Safe to run again: the functions are replaced, the indexes are made when missing, and the
--- trigram index of earlier versions is dropped. Changing what faq_words_vector or
--- faq_words_fold returns needs REINDEX of the six indexes.
--- Made in the schema public. Run by the owner of the table or a superuser, in the database that
--- holds it:
+-- The word search of the shared PostgreSQL database: every word of every entry with its place
+-- (keywords and question, product and LOT, or answer), as written in small letters and, where
+-- that differs, without diacritics. A word is a run of letters and digits, as the embedded
+-- database's index splits texts. Triggers keep the words for every change, whatever program
+-- makes it; they write as the owner of their function, so mirt only reads the words.
+-- Safe to run again: the functions and triggers are made anew, and the words are read afresh
+-- from faq (a database made before gets them this way; the trigram index of earlier versions is
+-- dropped). No row of faq is touched. Run by the owner of faq or a superuser, in the database
+-- that holds it, as one transaction:
 --   sudo -u postgres psql -d faq -v ON_ERROR_STOP=1 -1 -f /usr/share/tarvo/faq-words.postgresql.sql
 CREATE EXTENSION IF NOT EXISTS unaccent;
--- unaccent() with its dictionary named gives the same answer for the same text always, which an
--- index needs.
+-- unaccent() with its dictionary named gives the same answer for the same text always.
 CREATE OR REPLACE FUNCTION public.faq_words_fold(words text) RETURNS text
     LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
     AS $$ SELECT lower(public.unaccent('public.unaccent'::regdictionary, words)) $$;
--- The distinct words of a text in small letters. A word too long for a text search value
--- (2 KB) is left out rather than refusing the entry. Its cost keeps the planner from reading
--- every entry's words instead of the index; parallel restricted, because a search of a few
--- thousand entries costs more to share out among workers than to do.
-CREATE OR REPLACE FUNCTION public.faq_words_vector(words text) RETURNS tsvector
-    LANGUAGE sql IMMUTABLE STRICT PARALLEL RESTRICTED COST 1000
-    AS $$ SELECT array_to_tsvector(coalesce(array_agg(w), '{}'))
-          FROM regexp_split_to_table(lower(words), '[^[:alnum:]]+') AS w
-          WHERE w <> '' AND octet_length(w) < 2048 $$;
-CREATE OR REPLACE FUNCTION public.faq_words_exact(first text, second text) RETURNS tsvector
-    LANGUAGE sql IMMUTABLE PARALLEL RESTRICTED
-    AS $$ SELECT public.faq_words_vector(coalesce(first, '') || ' ' || coalesce(second, '')) $$;
-CREATE OR REPLACE FUNCTION public.faq_words_loose(first text, second text) RETURNS tsvector
-    LANGUAGE sql IMMUTABLE PARALLEL RESTRICTED
-    AS $$ SELECT public.faq_words_vector(public.faq_words_fold(coalesce(first, '') || ' ' || coalesce(second, ''))) $$;
--- A typed word as a query of those words: the word itself (whole) or every word it begins.
-CREATE OR REPLACE FUNCTION public.faq_words_query(word text, whole boolean) RETURNS tsquery
-    LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
-    AS $$ SELECT ('''' || replace(replace(lower(word), '\', '\\'), '''', '''''') || ''''
-                  || CASE WHEN whole THEN '' ELSE ':*' END)::tsquery $$;
-DROP INDEX IF EXISTS public.faq_words_trigrams;
-DROP FUNCTION IF EXISTS public.faq_words_text(text, text, text, text, text);
-CREATE INDEX IF NOT EXISTS faq_words_question_exact ON faq USING gin (faq_words_exact(adresa::text, pitanje::text));
-CREATE INDEX IF NOT EXISTS faq_words_question ON faq USING gin (faq_words_loose(adresa::text, pitanje::text));
-CREATE INDEX IF NOT EXISTS faq_words_product_exact ON faq USING gin (faq_words_exact(proizvod::text, lot::text));
-CREATE INDEX IF NOT EXISTS faq_words_product ON faq USING gin (faq_words_loose(proizvod::text, lot::text));
-CREATE INDEX IF NOT EXISTS faq_words_answer_exact ON faq USING gin (faq_words_exact(odgovor::text, ''));
-CREATE INDEX IF NOT EXISTS faq_words_answer ON faq USING gin (faq_words_loose(odgovor::text, ''));
+
+-- place: 0 keywords and question, 1 product and LOT, 2 answer, each with the word as written
+-- (small letters); 3, 4, 5 the same places for a word as it is without diacritics, where that
+-- differs from every word written there. A search without diacritics reads both.
+-- The words compare byte by byte, so that the words that begin with a typed word follow it.
+CREATE TABLE IF NOT EXISTS faq_word_places (
+    place smallint NOT NULL CHECK (place BETWEEN 0 AND 5),
+    word  text COLLATE "C" NOT NULL,
+    rbr   integer NOT NULL,
+    PRIMARY KEY (place, word, rbr)
+);
+CREATE INDEX IF NOT EXISTS faq_word_places_entry ON faq_word_places (rbr);
+
+-- The distinct words of two texts, as written and without diacritics. A word too long for an
+-- index (2 KB) is left out rather than refusing the entry.
+CREATE OR REPLACE FUNCTION faq_words_of(first text, second text, at smallint)
+    RETURNS TABLE (place smallint, word text)
+    LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $$
+    WITH joined(text) AS (SELECT coalesce(first, '') || ' ' || coalesce(second, '')),
+    written AS (SELECT DISTINCT w FROM joined, regexp_split_to_table(lower(joined.text), '[^[:alnum:]]+') AS w
+                WHERE w <> '' AND octet_length(w) < 2048),
+    folded AS (SELECT DISTINCT w FROM joined, regexp_split_to_table(faq_words_fold(joined.text), '[^[:alnum:]]+') AS w
+               WHERE w <> '' AND octet_length(w) < 2048)
+    SELECT at, w FROM written
+    UNION ALL
+    SELECT (at + 3)::smallint, w FROM folded WHERE w NOT IN (SELECT w FROM written)
+$$;
+CREATE OR REPLACE FUNCTION faq_word_places_of(adresa text, pitanje text, proizvod text, lot text, odgovor text)
+    RETURNS TABLE (place smallint, word text)
+    LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $$
+    SELECT * FROM faq_words_of(adresa, pitanje, 0::smallint)
+    UNION ALL SELECT * FROM faq_words_of(proizvod, lot, 1::smallint)
+    UNION ALL SELECT * FROM faq_words_of(odgovor, '', 2::smallint)
+$$;
+
+-- An update that leaves the five texts as they were keeps the words.
+CREATE OR REPLACE FUNCTION faq_keep_words() RETURNS trigger
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = public, pg_temp AS $$
+BEGIN
+    IF TG_OP = 'UPDATE'
+       AND ROW(OLD.rbr, OLD.adresa::text, OLD.pitanje::text, OLD.proizvod::text, OLD.lot::text, OLD.odgovor::text)
+           IS NOT DISTINCT FROM
+           ROW(NEW.rbr, NEW.adresa::text, NEW.pitanje::text, NEW.proizvod::text, NEW.lot::text, NEW.odgovor::text) THEN
+        RETURN NULL;
+    END IF;
+    IF TG_OP IN ('UPDATE', 'DELETE') THEN
+        DELETE FROM faq_word_places WHERE rbr = OLD.rbr;
+    END IF;
+    IF TG_OP IN ('UPDATE', 'INSERT') THEN
+        INSERT INTO faq_word_places (place, word, rbr)
+        SELECT p.place, p.word, NEW.rbr
+          FROM faq_word_places_of(NEW.adresa::text, NEW.pitanje::text, NEW.proizvod::text, NEW.lot::text, NEW.odgovor::text) p;
+    END IF;
+    RETURN NULL;
+END
+$$;
+CREATE OR REPLACE FUNCTION faq_keep_words_truncated() RETURNS trigger
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = public, pg_temp AS $$
+BEGIN
+    TRUNCATE faq_word_places;
+    RETURN NULL;
+END
+$$;
+CREATE OR REPLACE TRIGGER faq_keep_words AFTER INSERT OR UPDATE OR DELETE ON faq FOR EACH ROW
+EXECUTE FUNCTION faq_keep_words();
+CREATE OR REPLACE TRIGGER faq_keep_words_truncated AFTER TRUNCATE ON faq FOR EACH STATEMENT
+EXECUTE FUNCTION faq_keep_words_truncated();
+
+DROP INDEX IF EXISTS faq_words_trigrams;
+DROP FUNCTION IF EXISTS faq_words_text(text, text, text, text, text);
+TRUNCATE faq_word_places;
+INSERT INTO faq_word_places (place, word, rbr)
+SELECT p.place, p.word, f.rbr
+  FROM faq f, faq_word_places_of(f.adresa::text, f.pitanje::text, f.proizvod::text, f.lot::text, f.odgovor::text) p;
+ANALYZE faq_word_places;
+
+-- Nobody but the owner changes the words or calls the triggers' functions; mirt reads the words
+-- (unless mirt owns the table, as in a database set up by hand).
+REVOKE ALL ON FUNCTION faq_keep_words(), faq_keep_words_truncated() FROM PUBLIC;
+REVOKE ALL ON TABLE faq_word_places FROM PUBLIC;
+DO $$
+DECLARE
+    program_role oid := (SELECT oid FROM pg_roles WHERE rolname = 'mirt');
+BEGIN
+    IF program_role IS NOT NULL AND program_role <> (SELECT relowner FROM pg_class WHERE oid = 'faq_word_places'::regclass) THEN
+        REVOKE ALL ON TABLE faq_word_places FROM mirt;
+        GRANT SELECT ON TABLE faq_word_places TO mirt;
+    END IF;
+END
+$$;

@@ -35,36 +35,40 @@ QString sqlite_entries_at(int position, place where)
     return QStringLiteral("SELECT %1, group_concat(rowid) FROM %2 WHERE %2 MATCH ?").arg(position).arg(index);
 }
 
-// The index expression of a group's words, exactly as the index was made.
-QString postgresql_words(place where)
+// The places of faq_word_places that hold the words of a group: as written, or (without
+// diacritics) as written where folding changes nothing and folded where it does.
+QString postgresql_places(place where)
 {
-    const QString function = where.exact ? QStringLiteral("faq_words_exact") : QStringLiteral("faq_words_loose");
-    switch (where.group) {
-    case field_group::question:
-        return function + QStringLiteral("(adresa::text, pitanje::text)");
-    case field_group::product:
-        return function + QStringLiteral("(proizvod::text, lot::text)");
-    case field_group::answer:
-        return function + QStringLiteral("(odgovor::text, '')");
-    }
-    return {};
+    const int group = int(where.group);
+    return where.exact ? QStringLiteral("place = %1").arg(group)
+                       : QStringLiteral("place IN (%1, %2)").arg(group).arg(group + 3);
 }
 
-QString postgresql_query(bool exact, bool whole)
+// The words that are the typed one, or begin with it: a range of the words in byte order. The
+// value is bound once for a whole word, twice for a beginning.
+QString postgresql_words(bool exact, bool whole)
 {
-    return QStringLiteral("faq_words_query(%1, %2)")
-        .arg(exact ? QStringLiteral("?") : QStringLiteral("faq_words_fold(?)"),
-             whole ? QStringLiteral("true") : QStringLiteral("false"));
+    const QString typed = exact ? QStringLiteral("lower(?)") : QStringLiteral("faq_words_fold(?)");
+    if (whole)
+        return QStringLiteral("word = (%1 COLLATE \"C\")").arg(typed);
+    return QStringLiteral("word >= (%1 COLLATE \"C\") AND word < (%1 || chr(1114111) COLLATE \"C\")").arg(typed);
 }
 
 QString postgresql_entries_at(int position, place where)
 {
-    return QStringLiteral("SELECT %1, string_agg(rbr::text, ',') FROM faq WHERE %2 @@ %3")
+    return QStringLiteral("SELECT %1, string_agg(rbr::text, ',') FROM faq_word_places WHERE %2 AND %3")
         .arg(position)
-        .arg(postgresql_words(where), postgresql_query(where.exact, where.whole));
+        .arg(postgresql_places(where), postgresql_words(where.exact, where.whole));
 }
 
-// A text search value holds words of less than 2 KB; a longer typed word is in no entry.
+void bind_postgresql_word(odbc_statement& statement, const QString& word, bool whole)
+{
+    statement.bind(word);
+    if (!whole)
+        statement.bind(word);
+}
+
+// The words kept are shorter than 2 KB; a longer typed word is in no entry.
 bool too_long_for_postgresql(const QString& word) { return word.toUtf8().size() >= 2048; }
 
 std::vector<int> numbers_of(const QString& joined)
@@ -114,7 +118,7 @@ void entries_at(transaction& sqlca, const QStringList& words, place where, std::
                                    + fts5_phrase(words[i], where.whole));
                 } else if (!too_long_for_postgresql(words[i])) {
                     parts << postgresql_entries_at(int(i), where);
-                    statement.bind(words[i]);
+                    bind_postgresql_word(statement, words[i], where.whole);
                 }
             }
             return parts.isEmpty() ? QStringLiteral("SELECT 0, NULL") : parts.join(QStringLiteral(" UNION ALL "));
@@ -147,14 +151,9 @@ bool every_word_found(transaction& sqlca, const QStringList& words)
                 }
                 if (too_long_for_postgresql(w))
                     return QStringLiteral("SELECT 0");
-                QStringList groups;
-                for (const field_group g : {field_group::question, field_group::product, field_group::answer}) {
-                    groups << postgresql_words({g, false, false}) + QStringLiteral(" @@ ")
-                                  + postgresql_query(false, false);
-                    statement.bind(w);
-                }
-                each << QStringLiteral("EXISTS (SELECT 1 FROM faq WHERE ") + groups.join(QStringLiteral(" OR "))
-                            + QLatin1Char(')');
+                each << QStringLiteral("EXISTS (SELECT 1 FROM faq_word_places WHERE place IN (0, 1, 2, 3, 4, 5) AND ")
+                            + postgresql_words(false, false) + QLatin1Char(')');
+                bind_postgresql_word(statement, w, false);
             }
             return each.isEmpty() ? QStringLiteral("SELECT 0")
                                   : QStringLiteral("SELECT CASE WHEN ") + each.join(QStringLiteral(" AND "))
