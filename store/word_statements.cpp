@@ -35,37 +35,38 @@ QString sqlite_entries_at(int position, place where)
     return QStringLiteral("SELECT %1, group_concat(rowid) FROM %2 WHERE %2 MATCH ?").arg(position).arg(index);
 }
 
-// The places of faq_word_places that hold the words of a group: as written, or (without
-// diacritics) as written where folding changes nothing and folded where it does.
-QString postgresql_places(place where)
-{
-    const int group = int(where.group);
-    return where.exact ? QStringLiteral("place = %1").arg(group)
-                       : QStringLiteral("place IN (%1, %2)").arg(group).arg(group + 3);
-}
-
 // The words that are the typed one, or begin with it: a range of the words in byte order. The
-// value is bound once for a whole word, twice for a beginning.
-QString postgresql_words(bool exact, bool whole)
+// word is bound once for a whole word, twice for a beginning.
+QString postgresql_words(bool exact, bool whole, odbc_statement& statement, const QString& word)
 {
     const QString typed = exact ? QStringLiteral("lower(?)") : QStringLiteral("faq_words_fold(?)");
+    statement.bind(word);
     if (whole)
         return QStringLiteral("word = (%1 COLLATE \"C\")").arg(typed);
+    statement.bind(word);
     return QStringLiteral("word >= (%1 COLLATE \"C\") AND word < (%1 || chr(1114111) COLLATE \"C\")").arg(typed);
 }
 
-QString postgresql_entries_at(int position, place where)
+// One word's entries at the place, as one row (as sqlite_entries_at). As written, a group's
+// words are at its place number; without diacritics they are its words as written where folding
+// changes nothing (place), folded where it does (place + 3). A word typed without diacritics
+// finds the same entries at the place as the search as written, which came first; so then only
+// the folded words are read.
+QString postgresql_entries_at(int position, place where, odbc_statement& statement, const QString& word)
 {
-    return QStringLiteral("SELECT %1, string_agg(rbr::text, ',') FROM faq_word_places WHERE %2 AND %3")
-        .arg(position)
-        .arg(postgresql_places(where), postgresql_words(where.exact, where.whole));
-}
-
-void bind_postgresql_word(odbc_statement& statement, const QString& word, bool whole)
-{
+    const int group = int(where.group);
+    const QString list = QStringLiteral("SELECT %1, string_agg(rbr::text, ',') FROM ").arg(position);
+    if (where.exact)
+        return list + QStringLiteral("faq_word_places WHERE place = %1 AND ").arg(group)
+               + postgresql_words(true, where.whole, statement, word);
+    QString folded = QStringLiteral("SELECT rbr FROM faq_word_places WHERE place = %1 AND ").arg(group + 3)
+                     + postgresql_words(false, where.whole, statement, word);
+    QString written = QStringLiteral("SELECT rbr FROM faq_word_places WHERE place = %1 AND ").arg(group)
+                      + postgresql_words(false, where.whole, statement, word);
     statement.bind(word);
-    if (!whole)
-        statement.bind(word);
+    statement.bind(word);
+    written += QStringLiteral(" AND lower(?) <> faq_words_fold(?)");
+    return list + QStringLiteral("(") + folded + QStringLiteral(" UNION ALL ") + written + QStringLiteral(") w");
 }
 
 // The words kept are shorter than 2 KB; a longer typed word is in no entry.
@@ -117,8 +118,7 @@ void entries_at(transaction& sqlca, const QStringList& words, place where, std::
                     statement.bind(fts5_columns(where.group) + QStringLiteral(" : ")
                                    + fts5_phrase(words[i], where.whole));
                 } else if (!too_long_for_postgresql(words[i])) {
-                    parts << postgresql_entries_at(int(i), where);
-                    bind_postgresql_word(statement, words[i], where.whole);
+                    parts << postgresql_entries_at(int(i), where, statement, words[i]);
                 }
             }
             return parts.isEmpty() ? QStringLiteral("SELECT 0, NULL") : parts.join(QStringLiteral(" UNION ALL "));
@@ -152,8 +152,7 @@ bool every_word_found(transaction& sqlca, const QStringList& words)
                 if (too_long_for_postgresql(w))
                     return QStringLiteral("SELECT 0");
                 each << QStringLiteral("EXISTS (SELECT 1 FROM faq_word_places WHERE place IN (0, 1, 2, 3, 4, 5) AND ")
-                            + postgresql_words(false, false) + QLatin1Char(')');
-                bind_postgresql_word(statement, w, false);
+                            + postgresql_words(false, false, statement, w) + QLatin1Char(')');
             }
             return each.isEmpty() ? QStringLiteral("SELECT 0")
                                   : QStringLiteral("SELECT CASE WHEN ") + each.join(QStringLiteral(" AND "))

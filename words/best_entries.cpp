@@ -49,8 +49,6 @@ std::vector<best_entries::ranked> best_entries::certain_best(int limit, int stil
     // Only those above every entry still open are certain: an open one could tie and come first
     // by its number.
     std::erase_if(complete, [&](const ranked& r) { return r.score <= reachable; });
-    if (still_possible > 0 && complete.size() <= std::size_t(limit))
-        return {};
     const auto better = [](const ranked& a, const ranked& b) {
         return a.score != b.score ? a.score > b.score : a.rbr < b.rbr;
     };

@@ -20,10 +20,11 @@ public:
         int rbr;
         int score;
     };
-    // The best more than `limit` entries, best first, when they are certain while no entry can
-    // gain more than `still_possible` points for a word not yet placed; none while uncertain.
-    // With still_possible 0 every entry is fully known: the best `limit` + 1 of those that hold
-    // every word (fewer when fewer do).
+    // The entries whose place in the list is certain, best first, at most `limit` + 1, while no
+    // entry can gain more than `still_possible` points for a word not yet placed: those that hold
+    // every word with more points than any entry not fully placed could still reach. Later
+    // places only add entries after them. With still_possible 0 every entry is fully known: the
+    // best `limit` + 1 of those that hold every word.
     std::vector<ranked> certain_best(int limit, int still_possible) const;
 
 private:

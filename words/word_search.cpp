@@ -44,30 +44,30 @@ bool place_all(transaction& sqlca, const QStringList& typed, const tier& t, best
     return true;
 }
 
-// The texts the list shows, for the ranked entries in their order.
-std::vector<hit> with_texts(transaction& sqlca, const std::vector<best_entries::ranked>& ranked)
+// Appends the ranked entries from `first` on, at most up to the limit, with the texts the list
+// shows.
+void add_with_texts(transaction& sqlca, const std::vector<best_entries::ranked>& ranked, std::size_t first,
+                    std::size_t limit, std::vector<hit>& hits)
 {
     std::vector<int> numbers;
-    for (const best_entries::ranked& r : ranked)
-        numbers.push_back(r.rbr);
+    for (std::size_t i = first; i < std::min(ranked.size(), limit); ++i)
+        numbers.push_back(ranked[i].rbr);
     std::vector<word_statements::listed_entry> texts;
     word_statements::listed_texts(sqlca, numbers, texts);
     std::unordered_map<int, word_statements::listed_entry*> by_number;
     for (word_statements::listed_entry& e : texts)
         by_number[e.rbr] = &e;
-    std::vector<hit> hits;
-    for (const best_entries::ranked& r : ranked) {
+    for (std::size_t i = first; i < std::min(ranked.size(), limit); ++i) {
         // An entry deleted since its words were read is left out.
-        if (const auto found = by_number.find(r.rbr); found != by_number.end())
-            hits.push_back({r.rbr, r.score, std::move(found->second->proizvod), std::move(found->second->pitanje),
-                            std::move(found->second->odgovor)});
+        if (const auto found = by_number.find(ranked[i].rbr); found != by_number.end())
+            hits.push_back({ranked[i].rbr, ranked[i].score, std::move(found->second->proizvod),
+                            std::move(found->second->pitanje), std::move(found->second->odgovor)});
     }
-    return hits;
 }
 
 } // namespace
 
-best_hits find_best(transaction& sqlca, const QStringList& typed, int limit)
+best_hits find_best(transaction& sqlca, const QStringList& typed, int limit, const first_rows& early)
 {
     best_hits found;
     if (typed.isEmpty() || limit < 1) {
@@ -77,22 +77,26 @@ best_hits find_best(transaction& sqlca, const QStringList& typed, int limit)
     if (!word_statements::every_word_found(sqlca, typed))
         return found;
     best_entries best(int(typed.size()));
-    std::vector<best_entries::ranked> ranked;
+    std::size_t listed = 0; // ranked entries whose texts were read
     for (std::size_t t = 0; t < std::size(tiers); ++t) {
         if (!place_all(sqlca, typed, tiers[t], best))
-            return found;
+            return {};
         const int still_possible = t + 1 < std::size(tiers) ? tiers[t + 1].points : 0;
-        ranked = best.certain_best(limit, still_possible);
-        if (!ranked.empty())
+        const std::vector<best_entries::ranked> ranked = best.certain_best(limit, still_possible);
+        const bool done = still_possible == 0 || ranked.size() > std::size_t(limit);
+        if (ranked.size() > listed && (done || early)) {
+            add_with_texts(sqlca, ranked, listed, std::size_t(limit), found.hits);
+            if (sqlca.failed())
+                return {};
+            listed = ranked.size();
+            if (!done)
+                early(found);
+        }
+        if (done) {
+            found.more = ranked.size() > std::size_t(limit);
             break;
+        }
     }
-    if (ranked.size() > std::size_t(limit)) {
-        ranked.resize(std::size_t(limit));
-        found.more = true;
-    }
-    found.hits = with_texts(sqlca, ranked);
-    if (sqlca.failed())
-        found.hits.clear();
     return found;
 }
 

@@ -10,6 +10,7 @@
 // Most searches stop after the first place or two and never read the lists of the answers.
 
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "ranking.h"
@@ -25,8 +26,14 @@ struct best_hits {
     bool more = false;     // more entries hold the words than are listed
 };
 
+// Told the first rows of the list while the rest are still being found (more is false then):
+// rows once told keep their place, later ones only follow them.
+using first_rows = std::function<void(const best_hits& so_far)>;
+
 // The best `limit` entries for the words (as marks::typed_words gives them); none when sqlca
-// failed.
-best_hits find_best(transaction& sqlca, const QStringList& typed, int limit = listed_at_most);
+// failed. With `early`, the rows whose place is certain are told as soon as they are, so that a
+// list can show its first rows before the search of the deeper places ends.
+best_hits find_best(transaction& sqlca, const QStringList& typed, int limit = listed_at_most,
+                    const first_rows& early = {});
 
 } // namespace words

@@ -1,9 +1,10 @@
 // The word search on a real database: each database's index tells where the words stand, the
 // program ranks from that. Every typed word must begin a word somewhere in the entry, in any
 // order, diacritics and case ignored; the best places first. Changes by another program are
-// found at once, and over the sample entries and a generated table of a few thousand entries
-// (where the search stops asking early) each database lists exactly what ranking the whole table
-// read literally gives, so both list the same. Runs on SQLite and PostgreSQL.
+// found at once. Over the sample entries and a generated table of a few thousand entries (where
+// the search stops asking early, and tells its first rows before the rest) each database lists
+// exactly what ranking the whole table read literally gives, so both list the same. Runs on
+// SQLite and PostgreSQL.
 
 #include <QTest>
 #include <memory>
@@ -25,17 +26,28 @@ class tst_word_search : public QObject {
     std::unique_ptr<transaction> sqlca;
 
     // The entry numbers the word search lists for the typed text, in its order.
-    QList<int> listed(const QString& typed, int limit = words::listed_at_most, bool* more = nullptr)
+    static QList<int> numbers_of(const words::best_hits& best)
     {
-        const words::best_hits best = words::find_best(*sqlca, marks::typed_words(typed), limit);
-        if (!sqlca->succeeded())
-            qWarning("word search failed: %s", qPrintable(sqlca->SQLErrText));
-        if (more != nullptr)
-            *more = best.more;
         QList<int> numbers;
         for (const words::hit& h : best.hits)
             numbers << h.rbr;
         return numbers;
+    }
+
+    // The entry numbers the word search lists for the typed text, in its order; `told`, when
+    // given, gets the first rows it told before the end, each time.
+    QList<int> listed(const QString& typed, int limit = words::listed_at_most, bool* more = nullptr,
+                      QList<QList<int>>* told = nullptr)
+    {
+        words::first_rows early;
+        if (told != nullptr)
+            early = [&](const words::best_hits& so_far) { *told << numbers_of(so_far); };
+        const words::best_hits best = words::find_best(*sqlca, marks::typed_words(typed), limit, early);
+        if (!sqlca->succeeded())
+            qWarning("word search failed: %s", qPrintable(sqlca->SQLErrText));
+        if (more != nullptr)
+            *more = best.more;
+        return numbers_of(best);
     }
 
     // What ranking every entry of the table gives.
@@ -174,6 +186,7 @@ void tst_word_search::the_best_of_a_generated_table_as_the_whole_table_ranks()
 {
     const int rows = 3000;
     generate_entries(rows);
+    qsizetype told_early = 0;
     QCOMPARE(db->count(), rows);
     for (const char* typed : {"pump", "pump noise", "noise drift pump", "pu", "sum", "šum lezaj", "ležaj", "ci",
                               "gasket valve filter", "zeolite"}) {
@@ -181,12 +194,21 @@ void tst_word_search::the_best_of_a_generated_table_as_the_whole_table_ranks()
         const QList<int> whole_table = ranked_whole_table(text);
         for (const int limit : {5, words::listed_at_most}) {
             bool more = false;
-            const QList<int> best = listed(text, limit, &more);
+            QList<QList<int>> told;
+            const QList<int> best = listed(text, limit, &more, &told);
             QVERIFY2(sqlca->succeeded(), qPrintable(sqlca->SQLErrText));
             QCOMPARE(best, whole_table.mid(0, limit));
             QCOMPARE(more, whole_table.size() > limit);
+            // Rows told early are the list's first rows, more each time.
+            for (qsizetype i = 0; i < told.size(); ++i) {
+                QCOMPARE(told[i], best.mid(0, told[i].size()));
+                QVERIFY(!told[i].isEmpty() && told[i].size() < best.size());
+                QVERIFY(i == 0 || told[i].size() > told[i - 1].size());
+            }
+            told_early += told.size();
         }
     }
+    QVERIFY2(told_early > 0, "no search told its first rows early");
 }
 
 QTEST_GUILESS_MAIN(tst_word_search)
