@@ -8,11 +8,27 @@
 -- dropped). No row of faq is touched. Run by the owner of faq or a superuser, in the database
 -- that holds it, as one transaction:
 --   sudo -u postgres psql -d faq -v ON_ERROR_STOP=1 -1 -f /usr/share/tarvo/faq-words.postgresql.sql
-CREATE EXTENSION IF NOT EXISTS unaccent;
--- unaccent() with its dictionary named gives the same answer for the same text always.
-CREATE OR REPLACE FUNCTION public.faq_words_fold(words text) RETURNS text
-    LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
-    AS $$ SELECT lower(public.unaccent('public.unaccent'::regdictionary, words)) $$;
+-- A word as written: in small letters, composed (NFC). Without diacritics: also every mark
+-- that decomposition separates from its letter taken away ("š" is "s"; "đ", a letter of its own,
+-- stays), as the program compares words. A database in another encoding than UTF8 only lowers.
+DO $$
+BEGIN
+    IF current_setting('server_encoding') = 'UTF8' THEN
+        CREATE OR REPLACE FUNCTION public.faq_words_written(words text) RETURNS text
+            LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+            AS $f$ SELECT normalize(lower(words), NFC) $f$;
+        CREATE OR REPLACE FUNCTION public.faq_words_fold(words text) RETURNS text
+            LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+            AS $f$ SELECT normalize(regexp_replace(normalize(lower(words), NFD),
+                          '[\u0300-\u036f\u1ab0-\u1aff\u1dc0-\u1dff\u20d0-\u20ff\ufe20-\ufe2f]', '', 'g'), NFC) $f$;
+    ELSE
+        CREATE OR REPLACE FUNCTION public.faq_words_written(words text) RETURNS text
+            LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE AS $f$ SELECT lower(words) $f$;
+        CREATE OR REPLACE FUNCTION public.faq_words_fold(words text) RETURNS text
+            LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE AS $f$ SELECT lower(words) $f$;
+    END IF;
+END
+$$;
 
 -- place: 0 keywords and question, 1 product and LOT, 2 answer, each with the word as written
 -- (small letters); 3, 4, 5 the same places for a word as it is without diacritics, where that
@@ -32,7 +48,7 @@ CREATE OR REPLACE FUNCTION faq_words_of(first text, second text, at smallint)
     RETURNS TABLE (place smallint, word text)
     LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $$
     WITH joined(text) AS (SELECT coalesce(first, '') || ' ' || coalesce(second, '')),
-    written AS (SELECT DISTINCT w FROM joined, regexp_split_to_table(lower(joined.text), '[^[:alnum:]]+') AS w
+    written AS (SELECT DISTINCT w FROM joined, regexp_split_to_table(faq_words_written(joined.text), '[^[:alnum:]]+') AS w
                 WHERE w <> '' AND octet_length(w) < 2048),
     folded AS (SELECT DISTINCT w FROM joined, regexp_split_to_table(faq_words_fold(joined.text), '[^[:alnum:]]+') AS w
                WHERE w <> '' AND octet_length(w) < 2048)

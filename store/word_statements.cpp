@@ -39,7 +39,7 @@ QString sqlite_entries_at(int position, place where)
 // word is bound once for a whole word, twice for a beginning.
 QString postgresql_words(bool exact, bool whole, odbc_statement& statement, const QString& word)
 {
-    const QString typed = exact ? QStringLiteral("lower(?)") : QStringLiteral("faq_words_fold(?)");
+    const QString typed = exact ? QStringLiteral("faq_words_written(?)") : QStringLiteral("faq_words_fold(?)");
     statement.bind(word);
     if (whole)
         return QStringLiteral("word = (%1 COLLATE \"C\")").arg(typed);
@@ -65,7 +65,7 @@ QString postgresql_entries_at(int position, place where, odbc_statement& stateme
                       + postgresql_words(false, where.whole, statement, word);
     statement.bind(word);
     statement.bind(word);
-    written += QStringLiteral(" AND lower(?) <> faq_words_fold(?)");
+    written += QStringLiteral(" AND faq_words_written(?) <> faq_words_fold(?)");
     return list + QStringLiteral("(") + folded + QStringLiteral(" UNION ALL ") + written + QStringLiteral(") w");
 }
 

@@ -124,6 +124,8 @@ void tst_word_search::best_places_first_data()
     QTest::newRow("without diacritics: exact spelling first") << "sum" << QList<int>{4, 3};
     QTest::newRow("with diacritics: exact spelling first") << "šum" << QList<int>{3, 4};
     QTest::newRow("diacritics inside a beginning") << "lez" << QList<int>{3};
+    QTest::newRow("a letter of its own is not one without diacritics") << "dak" << QList<int>{};
+    QTest::newRow("a letter of its own, either case") << "ĐAK" << QList<int>{4};
     QTest::newRow("words of a product code") << "p-1" << QList<int>{1};
     QTest::newRow("a word in no entry") << "valve pump" << QList<int>{5};
     QTest::newRow("nothing found") << "xyzzy" << QList<int>{};
@@ -139,7 +141,7 @@ void tst_word_search::best_places_first()
     insert(2, QString(), QStringLiteral("Fan"), QStringLiteral("Pumpe X"),
            QStringLiteral("The pump is loud; noise from the pumping."));
     insert(3, QStringLiteral("šum"), QStringLiteral("Šum pumpe"), QString(), QStringLiteral("Ležaj."));
-    insert(4, QString(), QStringLiteral("Sum of hours"), QString(), QStringLiteral("Counter noise."));
+    insert(4, QString(), QStringLiteral("Sum of hours"), QString(), QStringLiteral("Counter noise, đak."));
     insert(5, QString(), QStringLiteral("Valve"), QString(), QStringLiteral("pumpkin noise"));
     QCOMPARE(listed(typed), expected);
     QVERIFY2(sqlca->succeeded(), qPrintable(sqlca->SQLErrText));
