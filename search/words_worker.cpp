@@ -23,7 +23,7 @@ public:
         });
         std::unique_lock<std::mutex> lock(guard);
         changed.wait(lock, [&] { return call->finished() || stopping; });
-        if (call->finished() && !stopping) {
+        if (call->finished()) {
             lock.unlock();
             runner.join();
             return wait_outcome::returned;
