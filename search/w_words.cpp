@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "application.h"
@@ -13,6 +14,12 @@
 #include "word_statements.h"
 #include "words.h"
 #include "words_list.h"
+#include "words_worker.h"
+
+namespace {
+// Longer than most searches take, short enough to tell the user at once why nothing changes.
+constexpr int searching_note_delay_ms = 300;
+} // namespace
 
 w_words::w_words(application& application_object, QWidget* parent) : QWidget(parent), app(application_object)
 {
@@ -51,28 +58,66 @@ w_words::w_words(application& application_object, QWidget* parent) : QWidget(par
     layout->addWidget(dw_words, 1);
     layout->addWidget(st_found);
 
+    worker = new words_worker(*app.sqlca, this);
+    connect(worker, &words_worker::found, this, &w_words::show_found);
+    searching_note = new QTimer(this);
+    searching_note->setSingleShot(true);
+    searching_note->setInterval(searching_note_delay_ms);
+    connect(searching_note, &QTimer::timeout, this, [this] {
+        if (!up_to_date())
+            st_found->setText(searching_text);
+    });
+
     connect(sle_words, &QLineEdit::textChanged, this, &w_words::find);
     connect(dw_words, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) { open_row(i.row() + 1); });
     connect(dw_words, &result_list_view::enter_pressed, this, &w_words::open_row);
     // Down from the words goes to the list; Enter there opens the first entry.
     sle_words->installEventFilter(this);
-    connect(sle_words, &QLineEdit::returnPressed, this, [this] { open_row(1); });
+    connect(sle_words, &QLineEdit::returnPressed, this, &w_words::open_best);
 }
 
 void w_words::find()
 {
     const QStringList typed = marks::typed_words(sle_words->text());
-    words::best_hits best = words::find_best(*app.sqlca, typed);
-    if (app.sqlca->failed()) {
+    if (typed == wanted_words && (wanted != 0 || typed.isEmpty()) && !shown_failed)
+        return; // a blank more or less: the same words
+    wanted_words = typed;
+    open_when_found = false; // Enter was meant for the words before
+    if (typed.isEmpty()) {
+        wanted = shown = 0;
+        shown_failed = false;
+        searching_note->stop();
+        words_marks = {};
         found->set_hits({}, {});
-        st_found->setText(QStringLiteral("Search failed: ") + app.sqlca->SQLErrText);
-        show_failure(QString::fromUtf16(word_statements::candidates_title), *app.sqlca);
+        st_found->clear();
         return;
     }
+    wanted = worker->find(typed);
+    if (!searching_note->isActive())
+        searching_note->start();
+}
+
+void w_words::show_found(const words_found& result)
+{
+    if (result.generation != wanted)
+        return; // words typed since: their own result follows
+    shown = result.generation;
+    shown_failed = result.failed;
+    searching_note->stop();
+    const QStringList& typed = result.typed;
+    if (result.failed) {
+        open_when_found = false;
+        words_marks = {};
+        found->set_hits({}, {});
+        st_found->setText(QStringLiteral("Search failed: ") + result.error_text);
+        show_failure(QString::fromUtf16(word_statements::candidates_title), worker->failure());
+        return;
+    }
+    const words::best_hits& best = result.best;
     words_marks = {};
     words_marks.add_words(typed, {QStringLiteral("adresa"), QStringLiteral("pitanje"), QStringLiteral("proizvod"),
                                   QStringLiteral("lot"), QStringLiteral("odgovor")});
-    found->set_hits(std::move(best.hits), typed);
+    found->set_hits(best.hits, typed);
     dw_words->show_marks(words_marks, {{words_list::proizvod_column, QStringLiteral("proizvod")},
                                        {words_list::pitanje_column, QStringLiteral("pitanje")},
                                        {words_list::odgovor_column, QStringLiteral("odgovor")}});
@@ -83,6 +128,24 @@ void w_words::find()
         : rows == 1     ? QStringLiteral("1 entry")
         : best.more     ? QStringLiteral("The best %1 entries; more hold these words, more words narrow them").arg(rows)
                         : QStringLiteral("%1 entries").arg(rows));
+    if (open_when_found) {
+        open_when_found = false;
+        open_row(1);
+    }
+}
+
+void w_words::open_best()
+{
+    if (up_to_date())
+        open_row(1);
+    else
+        open_when_found = true;
+}
+
+void w_words::hideEvent(QHideEvent* event)
+{
+    open_when_found = false; // an entry must not open once the window is closed
+    QWidget::hideEvent(event);
 }
 
 void w_words::open_row(int row)

@@ -4,10 +4,13 @@
 // a clear message once the session's lock timeout runs out. Start-up against a stalled server
 // shows the search window at once, saying that it connects. A server process that never goes
 // on after a Cancel costs the session only that connection: the next statement runs on a new
-// one, and a change pending on the old one is reported as not stored.
+// one, and a change pending on the old one is reported as not stored. The word search waits on a
+// session of its own: the window goes on taking keys while that server process stands still, and
+// closes at once.
 // The test runs its own cluster, so stopping its processes disturbs no other test.
 
 #include <QFile>
+#include <QLabel>
 #include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,7 +21,10 @@
 #include "given_up_connection.h"
 #include "modal_driver.h"
 #include "own_cluster.h"
+#include "w_words.h"
 #include "window_driver.h"
+#include "words_list.h"
+#include "words_worker.h"
 
 using test_support::client;
 using test_support::faq_fixture;
@@ -83,21 +89,22 @@ class tst_bounded_waits : public QObject {
     std::unique_ptr<reliability::own_cluster> cluster;
     std::unique_ptr<faq_fixture> fixture;
 
-    // The one server process serving a session other than the fixture's own (waiting until the
-    // processes of sessions closed before are gone).
-    qint64 client_backend()
+    // The one server process serving a session other than the fixture's own and `besides`
+    // (waiting until the processes of sessions closed before are gone).
+    qint64 client_backend(qint64 besides = -1)
     {
         qint64 pid = -1;
-        if (!QTest::qWaitFor([&] { return (pid = any_client_backend()) > 0; }, 30000))
+        if (!QTest::qWaitFor([&] { return (pid = any_client_backend(besides)) > 0; }, 30000))
             return -1;
         return pid;
     }
 
-    qint64 any_client_backend()
+    qint64 any_client_backend(qint64 besides)
     {
         QSqlQuery query(fixture->admin());
         if (!query.exec(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE backend_type = 'client backend' "
-                                       "AND datname = 'faq' AND pid <> pg_backend_pid()")))
+                                       "AND datname = 'faq' AND pid <> pg_backend_pid() AND pid <> %1")
+                            .arg(besides)))
             return -1;
         qint64 pid = -1;
         int found = 0;
@@ -116,6 +123,7 @@ private slots:
     void change_on_a_given_up_connection_is_not_stored();
     void row_held_elsewhere_ends_the_save_with_a_clear_message();
     void start_up_shows_the_window_while_the_server_is_stalled();
+    void word_search_takes_keys_while_the_server_is_stalled();
 };
 
 void tst_bounded_waits::initTestCase()
@@ -327,6 +335,48 @@ void tst_bounded_waits::start_up_shows_the_window_while_the_server_is_stalled()
     QVERIFY2(app.sqlca->connected(), qPrintable(app.sqlca->SQLErrText));
     QVERIFY(app.w_search->st_status->currentMessage().isEmpty());
     QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+}
+
+void tst_bounded_waits::word_search_takes_keys_while_the_server_is_stalled()
+{
+    fixture->recreate_table();
+    fixture->load_sample_entries();
+    message_recorder boxes;
+    client user;
+    const qint64 sqlca_backend = client_backend();
+    QVERIFY(sqlca_backend > 0);
+    user.search_window()->act_words->trigger();
+    QPointer<w_words> words = user.search_window()->words_window;
+    QVERIFY(QTest::qWaitForWindowExposed(words));
+    test_support::type(words->sle_words, QStringLiteral("pump"));
+    QTRY_VERIFY(words->up_to_date() && words->found->rowCount() > 0);
+
+    stopped_process backend(client_backend(sqlca_backend));
+    QVERIFY(backend.stopped);
+    test_support::type(words->sle_words, QStringLiteral(" noise"));
+    // The window's timers run and its keys land while the search waits for the server.
+    QTRY_COMPARE(words->st_found->text(), w_words::searching_text);
+    test_support::type(words->sle_words, QStringLiteral(" bearing"));
+    QCOMPARE(words->sle_words->text(), QStringLiteral("pump noise bearing"));
+    QVERIFY(words->worker->searching() && !words->up_to_date());
+    QVERIFY(user.app.sqlca->connected());
+
+    // Closing the window does not wait for the server: the statement's connection is given up.
+    delete words.data();
+    QTRY_COMPARE_WITH_TIMEOUT(given_up_connection::still_open(), 1, 30000);
+    user.search_for(QStringLiteral("pump"));
+    QVERIFY2(user.app.sqlca->succeeded(), qPrintable(user.app.sqlca->SQLErrText));
+
+    // A new window searches on a new connection while the old process still stands still.
+    user.search_window()->act_words->trigger();
+    words = user.search_window()->words_window;
+    QVERIFY(QTest::qWaitForWindowExposed(words));
+    test_support::type(words->sle_words, QStringLiteral("pump noise bearing"));
+    QTRY_VERIFY_WITH_TIMEOUT(words->up_to_date(), 30000);
+    QCOMPARE(words->found->hits().front().rbr, 12);
+    QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.summary()));
+    backend.resume();
+    QTRY_COMPARE_WITH_TIMEOUT(given_up_connection::still_open(), 0, 30000);
 }
 
 TARVO_TEST_MAIN(tst_bounded_waits)
