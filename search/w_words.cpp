@@ -101,6 +101,15 @@ void w_words::show_found(const words_found& result)
 {
     if (result.generation != wanted)
         return; // words typed since: their own result follows
+    if (!result.complete) {
+        show_rows(result);
+        // The first row is certain: Enter pressed before it came opens it now.
+        if (open_when_found && found->rowCount() > 0) {
+            open_when_found = false;
+            open_row(1);
+        }
+        return;
+    }
     shown = result.generation;
     shown_failed = result.failed;
     searching_note->stop();
@@ -114,13 +123,7 @@ void w_words::show_found(const words_found& result)
         return;
     }
     const words::best_hits& best = result.best;
-    words_marks = {};
-    words_marks.add_words(typed, {QStringLiteral("adresa"), QStringLiteral("pitanje"), QStringLiteral("proizvod"),
-                                  QStringLiteral("lot"), QStringLiteral("odgovor")});
-    found->set_hits(best.hits, typed);
-    dw_words->show_marks(words_marks, {{words_list::proizvod_column, QStringLiteral("proizvod")},
-                                       {words_list::pitanje_column, QStringLiteral("pitanje")},
-                                       {words_list::odgovor_column, QStringLiteral("odgovor")}});
+    show_rows(result);
     const int rows = found->rowCount();
     st_found->setText(
         typed.isEmpty() ? QString()
@@ -132,6 +135,17 @@ void w_words::show_found(const words_found& result)
         open_when_found = false;
         open_row(1);
     }
+}
+
+void w_words::show_rows(const words_found& result)
+{
+    words_marks = {};
+    words_marks.add_words(result.typed, {QStringLiteral("adresa"), QStringLiteral("pitanje"),
+                                         QStringLiteral("proizvod"), QStringLiteral("lot"), QStringLiteral("odgovor")});
+    found->extend_hits(result.best.hits, result.typed);
+    dw_words->show_marks(words_marks, {{words_list::proizvod_column, QStringLiteral("proizvod")},
+                                       {words_list::pitanje_column, QStringLiteral("pitanje")},
+                                       {words_list::odgovor_column, QStringLiteral("odgovor")}});
 }
 
 void w_words::open_best()

@@ -44,6 +44,8 @@ protected:
 
 private:
     void show_found(const words_found& result);
+    // The rows and their marks, the rows listed before kept where the result continues them.
+    void show_rows(const words_found& result);
     // Enter: the best entry of the words now typed, now or when it arrives.
     void open_best();
 

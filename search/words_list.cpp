@@ -1,5 +1,7 @@
 #include "words_list.h"
 
+#include <algorithm>
+
 int words_list::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows.size()); }
 
 int words_list::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : column_count; }
@@ -45,4 +47,21 @@ void words_list::set_hits(std::vector<words::hit> found, const QStringList& type
     rows = std::move(found);
     words = typed;
     endResetModel();
+}
+
+void words_list::extend_hits(std::vector<words::hit> found, const QStringList& typed)
+{
+    const bool continues = typed == words && found.size() >= rows.size()
+                           && std::equal(rows.begin(), rows.end(), found.begin(),
+                                         [](const words::hit& a, const words::hit& b) { return a.rbr == b.rbr; });
+    if (!continues) {
+        set_hits(std::move(found), typed);
+        return;
+    }
+    if (found.size() == rows.size())
+        return;
+    beginInsertRows(QModelIndex(), int(rows.size()), int(found.size()) - 1);
+    rows.insert(rows.end(), std::make_move_iterator(found.begin() + std::ptrdiff_t(rows.size())),
+                std::make_move_iterator(found.end()));
+    endInsertRows();
 }

@@ -21,6 +21,9 @@ public:
 
     // The rows for the words typed (the answer's snippet is made when a row is shown).
     void set_hits(std::vector<words::hit> found, const QStringList& typed);
+    // The same, but rows already listed for the same words that begin `found` stay as they are
+    // (with the selection on them) and the rest are added after them.
+    void extend_hits(std::vector<words::hit> found, const QStringList& typed);
     const std::vector<words::hit>& hits() const { return rows; }
 
 private:

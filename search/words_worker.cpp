@@ -117,8 +117,12 @@ void words_session::search(std::uint64_t generation, const QStringList& typed)
         // A failed connection is reported now; the next search opens it again.
         may_search = sqlca->succeeded();
     }
+    const auto early = [&](const words::best_hits& so_far) {
+        words_found first{generation, typed, so_far, false, {}, false};
+        emit first_rows(first);
+    };
     if (may_search)
-        result.best = words::find_best(*sqlca, typed);
+        result.best = words::find_best(*sqlca, typed, words::listed_at_most, early);
     result.failed = sqlca->failed();
     result.error_text = sqlca->SQLErrText;
     emit done(result);
@@ -165,6 +169,7 @@ void words_worker::start(const request& next)
         // The session and its connection end on the thread they live on.
         connect(thread, &QThread::finished, session, &QObject::deleteLater);
         connect(session, &words_session::done, this, &words_worker::take, Qt::QueuedConnection);
+        connect(session, &words_session::first_rows, this, &words_worker::found, Qt::QueuedConnection);
         thread->start();
     }
     running = true;

@@ -27,7 +27,8 @@ struct words_found {
     QStringList typed;
     words::best_hits best;
     bool failed = false;
-    QString error_text; // the session's SQLErrText when it failed
+    QString error_text;   // the session's SQLErrText when it failed
+    bool complete = true; // false: the first rows only, told while the search goes on
 };
 
 // The session and its searches; lives on the worker's thread, and is destroyed there.
@@ -40,6 +41,8 @@ public:
     void search(std::uint64_t generation, const QStringList& typed);
 
 signals:
+    // The first rows, whose place is certain, while the search goes on (complete false).
+    void first_rows(const words_found& result);
     void done(const words_found& result);
 
 private:
@@ -65,6 +68,8 @@ public:
     const transaction& failure() const { return failed_search; }
 
 signals:
+    // A search's result, or its first rows before it (complete false); the last for a
+    // generation is complete.
     void found(const words_found& result);
 
 private:

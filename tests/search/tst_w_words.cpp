@@ -7,13 +7,16 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
+#include <QSignalSpy>
 #include <memory>
 
 #include "bracketed_marks.h"
 #include "field_marks.h"
 #include "w_words.h"
 #include "window_driver.h"
+#include "word_search.h"
 #include "word_statements.h"
+#include "words.h"
 #include "words_list.h"
 #include "words_worker.h"
 
@@ -65,6 +68,7 @@ private slots:
     void words_are_listed_as_typed_and_open_marked();
     void searches_off_the_window_thread_data();
     void searches_off_the_window_thread();
+    void first_rows_stay_while_the_rest_follow();
 };
 
 void tst_w_words::words_are_listed_as_typed_and_open_marked()
@@ -189,6 +193,34 @@ void tst_w_words::searches_off_the_window_thread()
     else
         QCOMPARE(c.entry_window()->em_proizvod->text(), QStringLiteral("Fan F-2"));
     QVERIFY2(messages.boxes.isEmpty(), qPrintable(messages.summary()));
+}
+
+void tst_w_words::first_rows_stay_while_the_rest_follow()
+{
+    fixture->recreate_table();
+    fixture->generate_word_entries(3000);
+    client c;
+    QPointer<w_words> w = open_words_window(c);
+    QVERIFY(w);
+    int searches_told_early = 0;
+    for (const char* typed : {"noise drift pump", "gasket valve filter", "pump noise", "ci"}) {
+        const QString words = QString::fromUtf8(typed);
+        QSignalSpy reset(w->found, &QAbstractItemModel::modelReset);
+        QSignalSpy added(w->found, &QAbstractItemModel::rowsInserted);
+        w->sle_words->setText(words);
+        QTRY_VERIFY(w->up_to_date() && !w->worker->searching());
+        // One new list for the new words; rows told early stayed, the rest came after them.
+        QCOMPARE(reset.count(), 1);
+        searches_told_early += added.isEmpty() ? 0 : 1;
+        QList<int> shown;
+        for (const words::hit& h : w->found->hits())
+            shown << h.rbr;
+        QList<int> listed;
+        for (const words::hit& h : words::find_best(*c.app.sqlca, marks::typed_words(words)).hits)
+            listed << h.rbr;
+        QCOMPARE(shown, listed);
+    }
+    QVERIFY2(searches_told_early > 0, "no search showed its first rows early");
 }
 
 QTEST_MAIN(tst_w_words)

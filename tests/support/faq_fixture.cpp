@@ -176,6 +176,26 @@ void faq_fixture::insert_every_number()
                         "WHERE i < 32767) SELECT i FROM n"));
 }
 
+void faq_fixture::generate_word_entries(int rows)
+{
+    // Ten characters a word, padded with blanks.
+    const QString vocabulary = QStringLiteral("pump      pumpe     šum       sum       noise     čišćenje  "
+                                              "ciscenje  Ležaj     lezaj     drift     Valve     gasket    "
+                                              "pumping   Šuma      noisy     filter    ");
+    const auto word = [&](const char* choice) {
+        return QStringLiteral("trim(substr('%1', (%2) % 16 * 10 + 1, 10))").arg(vocabulary, QLatin1String(choice));
+    };
+    const QString sentence = word("i * 7 + i / 16") + " || ' ' || " + word("i * 5 + i / 3 + 2") + " || ' ' || "
+                             + word("i * 3 + i / 5 + 9") + " || '.'";
+    exec(QStringLiteral("INSERT INTO faq (rbr, adresa, pitanje, datum, proizvod, lot, odgovor) "
+                        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                        "SELECT i, %2 || ', ' || %3, %4 || ' ' || %5 || '?', '01/02/2020', %6 || ' X-1', "
+                        "'LT-' || %7, %8 || ' ' || %9 || ' ' || %10 FROM n")
+             .arg(rows)
+             .arg(word("i * 11 + i / 7"), word("i * 13 + 4"), word("i / 2 + 1"), word("i * 9 + i / 11 + 5"),
+                  word("i / 13 + 3"), word("i + 6"), sentence, word("i * 15 + i / 9 + 8"), sentence));
+}
+
 void faq_fixture::load_sample_entries() { run_script(source_dir() + QStringLiteral("/db/sample-entries.sql")); }
 
 std::vector<faq_fixture::row> faq_fixture::rows()

@@ -48,6 +48,9 @@ public:
     // LOT "LOT-1", answer "answer".
     void insert_question(int rbr, const QString& pitanje, const QString& proizvod = QStringLiteral("Pump P-1"));
     void load_sample_entries();
+    // Entries 1..rows made by the database from a few words, some with Croatian letters, so
+    // that many entries hold the same words in different places: the same table on both.
+    void generate_word_entries(int rows);
     // Rows under every entry number, 1 to 32767 (their texts NULL): no number is free.
     void insert_every_number();
     // Drops and creates the table and its history (faq_history, faq_restored and the triggers)

@@ -62,28 +62,6 @@ class tst_word_search : public QObject {
         return numbers;
     }
 
-    // Entries 1..rows made by the database from a few words, some with Croatian letters, so
-    // that many entries hold the same words in different places: the same table on both.
-    void generate_entries(int rows)
-    {
-        // Ten characters a word, padded with blanks.
-        const QString vocabulary = QStringLiteral("pump      pumpe     šum       sum       noise     čišćenje  "
-                                                  "ciscenje  Ležaj     lezaj     drift     Valve     gasket    "
-                                                  "pumping   Šuma      noisy     filter    ");
-        const auto word = [&](const char* choice) {
-            return QStringLiteral("trim(substr('%1', (%2) % 16 * 10 + 1, 10))").arg(vocabulary, QLatin1String(choice));
-        };
-        const QString sentence = word("i * 7 + i / 16") + " || ' ' || " + word("i * 5 + i / 3 + 2") + " || ' ' || "
-                                 + word("i * 3 + i / 5 + 9") + " || '.'";
-        db->exec(QStringLiteral("INSERT INTO faq (rbr, adresa, pitanje, datum, proizvod, lot, odgovor) "
-                                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                                "SELECT i, %2 || ', ' || %3, %4 || ' ' || %5 || '?', '01/02/2020', %6 || ' X-1', "
-                                "'LT-' || %7, %8 || ' ' || %9 || ' ' || %10 FROM n")
-                     .arg(rows)
-                     .arg(word("i * 11 + i / 7"), word("i * 13 + 4"), word("i / 2 + 1"), word("i * 9 + i / 11 + 5"),
-                          word("i / 13 + 3"), word("i + 6"), sentence, word("i * 15 + i / 9 + 8"), sentence));
-    }
-
     void insert(int rbr, const QString& adresa, const QString& pitanje, const QString& proizvod, const QString& odgovor)
     {
         db->insert(rbr, adresa, pitanje, QStringLiteral("01/02/2020"), proizvod, QString(), odgovor);
@@ -187,7 +165,7 @@ void tst_word_search::both_databases_list_what_the_whole_table_ranks()
 void tst_word_search::the_best_of_a_generated_table_as_the_whole_table_ranks()
 {
     const int rows = 3000;
-    generate_entries(rows);
+    db->generate_word_entries(rows);
     qsizetype told_early = 0;
     QCOMPARE(db->count(), rows);
     for (const char* typed : {"pump", "pump noise", "noise drift pump", "pu", "sum", "šum lezaj", "ležaj", "ci",
