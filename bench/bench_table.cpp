@@ -145,6 +145,14 @@ const QList<QPair<QString, QString>> history_cases = {
     {QStringLiteral("delete_entry"), QStringLiteral("delete an entry")},
 };
 
+const QList<QPair<QString, QString>> word_cases = {
+    {QStringLiteral("words_one"), QStringLiteral("one word")},
+    {QStringLiteral("words_two"), QStringLiteral("two words")},
+    {QStringLiteral("words_three"), QStringLiteral("three words")},
+    {QStringLiteral("words_none"), QStringLiteral("a word in no entry")},
+    {QStringLiteral("words_prefix_two_letters"), QStringLiteral("two-letter prefix")},
+};
+
 QString verdict(bool met) { return met ? QStringLiteral("met") : QStringLiteral("NOT MET"); }
 QString verdict(double ratio, double target) { return verdict(ratio <= target); }
 
@@ -344,6 +352,29 @@ int main(int argc, char** argv)
                             number(eng->ms / plain_engine->ms, 2), number(program->ms / plain_program->ms, 2),
                             verdict(ratio, 1.5)},
                            history_widths);
+            }
+        }
+    }
+
+    std::printf("\nThe word search (Find words): keystroke to the first rows in its list (first; the rest\n"
+                "follow below them) and to every row (all), on the window's worker. Target: first <= 20 ms\n"
+                "on 32,767 entries\n");
+    const QList<int> word_widths = {10, 20, 7, 9, 9, 6, 8};
+    print_line({QStringLiteral("database"), QStringLiteral("words"), QStringLiteral("entries"),
+                QStringLiteral("first ms"), QStringLiteral("all ms"), QStringLiteral("rows"), QStringLiteral("target")},
+               word_widths);
+    for (auto backend = sizes.constBegin(); backend != sizes.constEnd(); ++backend) {
+        for (const auto& [key, label] : word_cases) {
+            for (const int rows : backend.value()) {
+                const QString base = QStringLiteral("%1/%2/%3/").arg(backend.key()).arg(rows).arg(key);
+                const std::optional<figure> all = find(figures, base + QStringLiteral("program"));
+                const std::optional<figure> first = find(figures, base + QStringLiteral("first"));
+                if (!all || !first)
+                    continue;
+                print_line({backend.key(), label, QString::number(rows), number(first->ms, 2), number(all->ms, 2),
+                            QString::number(all->counters.value(QLatin1String("rows")).toInt()),
+                            rows == 32767 ? verdict(first->ms <= 20.0) : QStringLiteral("-")},
+                           word_widths);
             }
         }
     }
