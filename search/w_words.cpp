@@ -103,6 +103,9 @@ void w_words::show_found(const words_found& result)
         return; // words typed since: their own result follows
     if (!result.complete) {
         show_rows(result);
+        // What the status line said was of the words before; the count follows with the rest.
+        if (st_found->text() != searching_text)
+            st_found->clear();
         // The first row is certain: Enter pressed before it came opens it now.
         if (open_when_found && found->rowCount() > 0) {
             open_when_found = false;
