@@ -207,7 +207,7 @@ private:
     // One statement: allocate, bind the texts then the number (the order of the markers in the
     // update; a single number elsewhere), run, read, free.
     template <typename Read>
-    bool run(const QString& text, std::initializer_list<SQLINTEGER*> numbers, Read read,
+    bool run(const QString& statement_text, std::initializer_list<SQLINTEGER*> numbers, Read read,
              const QString* const* texts = nullptr)
     {
         SQLHSTMT stmt = SQL_NULL_HSTMT;
@@ -233,7 +233,8 @@ private:
             ++position;
         }
         const SQLRETURN executed =
-            ok ? SQLExecDirectW(stmt, const_cast<SQLWCHAR*>(text.utf16()), SQLINTEGER(text.size())) : SQL_ERROR;
+            ok ? SQLExecDirectW(stmt, const_cast<SQLWCHAR*>(statement_text.utf16()), SQLINTEGER(statement_text.size()))
+               : SQL_ERROR;
         ok = (SQL_SUCCEEDED(executed) || executed == SQL_NO_DATA) && read(stmt);
         if (!ok)
             error = diagnostics(SQL_HANDLE_STMT, stmt);
